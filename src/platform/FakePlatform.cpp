@@ -1,0 +1,46 @@
+#include "platform/FakePlatform.h"
+
+namespace horolet {
+
+FakePlatform::FakePlatform()
+    : utcNow(QDate(2026, 12, 5), QTime(15, 7, 9), QTimeZone::utc()), zone(QTimeZone::utc()) {
+    zoneInfo.outcome = LocalZoneInfo::Outcome::Standard;
+    screens.primary = QRect(0, 0, 1920, 1080);
+    screens.virtualDesktop = screens.primary;
+}
+
+bool FakePlatform::setSystemClockUtc(const QDateTime& utc) {
+    if (!allowSetClock) return false;
+    clockSets.append(utc);
+    utcNow = utc;
+    return true;
+}
+
+QString FakePlatform::resolveHostIPv4(const QString& host) {
+    lookups.append(host);
+    return resolveAnswer;
+}
+
+void FakePlatform::messageBox(const QString& text, MsgIcon icon, const QString& title) {
+    boxes.append({text, icon, title.isEmpty() ? appTitle() : title});
+}
+
+bool FakePlatform::askYesNo(const QString& text, const QString& title) {
+    boxes.append({text, MsgIcon::Question, title.isEmpty() ? appTitle() : title});
+    return yesNoAnswer;
+}
+
+void FakePlatform::hideFromTaskbar(QWidget* window) { hiddenFromTaskbar.append(window); }
+
+void FakePlatform::setLocal(const QDateTime& local) {
+    utcNow = QDateTime(local.date(), local.time(), zone).toUTC();
+}
+
+void FakePlatform::advance(qint64 ms) {
+    utcNow = utcNow.addMSecs(ms);
+    ticks += static_cast<quint32>(ms);
+}
+
+FakePlatform* fakePlatform() { return dynamic_cast<FakePlatform*>(&platform()); }
+
+}  // namespace horolet

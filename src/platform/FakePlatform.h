@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QList>
+
+namespace horolet {
+
+// A platform that tests drive: a settable clock and screens, recorded message boxes.
+class FakePlatform final : public Platform {
+public:
+    struct Box {
+        QString text;
+        MsgIcon icon;
+        QString title;
+    };
+
+    FakePlatform();
+
+    QDateTime currentUtc() const override { return utcNow; }
+    QTimeZone localZone() const override { return zone; }
+    bool setSystemClockUtc(const QDateTime& utc) override;
+    quint32 tickCountMs() const override { return ticks; }
+    LocalZoneInfo localZoneInfo() const override { return zoneInfo; }
+    bool isOnline() const override { return online; }
+    QString resolveHostIPv4(const QString& host) override;
+    ScreenMetrics screenMetrics() const override { return screens; }
+    void messageBox(const QString& text, MsgIcon icon, const QString& title) override;
+    bool askYesNo(const QString& text, const QString& title) override;
+    void hideFromTaskbar(QWidget* window) override;
+
+    // Sets the clock from a local wall-clock reading in the fake's zone.
+    void setLocal(const QDateTime& local);
+    void advance(qint64 ms);
+
+    QDateTime utcNow;
+    QTimeZone zone;
+    quint32 ticks = 0;
+    LocalZoneInfo zoneInfo;
+    bool online = true;
+    bool allowSetClock = true;
+    QList<QDateTime> clockSets;        // every accepted setting of the system clock
+    QString resolveAnswer;             // empty: the lookup fails
+    QStringList lookups;               // host names asked for
+    ScreenMetrics screens;
+    QList<Box> boxes;                  // every message box shown, in order
+    bool yesNoAnswer = false;
+    QList<QWidget*> hiddenFromTaskbar;
+};
+
+// The fake installed for the running test; null when none is installed.
+FakePlatform* fakePlatform();
+
+}  // namespace horolet
