@@ -193,6 +193,10 @@ void frmMain::load() {
     // 7. The zip code box.
     txtZipCode->setText(app.ZipCode);
 
+    // 8. The note's boxes (loads the note window hidden).
+
+    // 9. Restore the stopwatch.
+
     // 10. Fold.
     setHeightTwips(kFoldedHeight);
 
@@ -214,11 +218,17 @@ void frmMain::load() {
     show();
     repaint();
 
+    // 16. Register the tray icon.
+
+    // 17. Show the note when it was visible.
+
     // 18. The minute scheduler runs while either interval is set.
     if (nt.SyncMinutes != 0 || nt.WeatherMinutes != 0)
         Timer3->start();
     else
         Timer3->stop();
+
+    // 19. The first weather request.
 }
 
 void frmMain::setHeightTwips(int twips) {
@@ -266,6 +276,8 @@ void frmMain::unloadSteps() {
     const NetTimeValues& nt = NetTime();
     const TwipsGeometry g = windowTwips(this);
 
+    // 1. Unload the note, the menu host and the stopwatch window.
+
     // 2. Write every setting back.
     WriteOption(QStringLiteral("Timer"),
                 QString::number(qint64(sw.StopwatchBankedSeconds) + sw.StopwatchRunSeconds));
@@ -282,6 +294,8 @@ void frmMain::unloadSteps() {
     WriteOption(QStringLiteral("NTPServer"), nt.NtpServer);
     WriteOption(QStringLiteral("SyncMins"), QString::number(nt.SyncMinutes));
     WriteOption(QStringLiteral("WeatherMins"), QString::number(nt.WeatherMinutes));
+
+    // 3. Remove the tray icon.
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
