@@ -24,13 +24,22 @@ QString unescape(QStringView s, qsizetype* consumed, bool stopAtQuote) {
         }
         const QChar e = s[++i];
         switch (e.unicode()) {
-            case 'n': out += u'\n'; break;
-            case 'r': out += u'\r'; break;
-            case 't': out += u'\t'; break;
-            case '0': out += QChar(u'\0'); break;
+            case 'n':
+                out += u'\n';
+                break;
+            case 'r':
+                out += u'\r';
+                break;
+            case 't':
+                out += u'\t';
+                break;
+            case '0':
+                out += QChar(u'\0');
+                break;
             case 'x': {
                 qsizetype j = i + 1;
-                while (j < s.size() && j < i + 5 && QStringLiteral("0123456789abcdefABCDEF").contains(s[j]))
+                while (j < s.size() && j < i + 5 &&
+                       QStringLiteral("0123456789abcdefABCDEF").contains(s[j]))
                     ++j;
                 bool ok = false;
                 const uint code = s.mid(i + 1, j - i - 1).toUInt(&ok, 16);
@@ -42,7 +51,9 @@ QString unescape(QStringView s, qsizetype* consumed, bool stopAtQuote) {
                 }
                 break;
             }
-            default: out += e; break;  // \\, \", \; and anything else stand for themselves
+            default:
+                out += e;
+                break;  // \\, \", \; and anything else stand for themselves
         }
     }
     if (consumed) *consumed = i;
@@ -56,12 +67,24 @@ QString escapeConfValue(const QString& value) {
     out.reserve(value.size() + 8);
     for (const QChar c : value) {
         switch (c.unicode()) {
-            case '\\': out += QLatin1String("\\\\"); break;
-            case '"': out += QLatin1String("\\\""); break;
-            case '\n': out += QLatin1String("\\n"); break;
-            case '\r': out += QLatin1String("\\r"); break;
-            case '\t': out += QLatin1String("\\t"); break;
-            case 0: out += QLatin1String("\\0"); break;
+            case '\\':
+                out += QLatin1String("\\\\");
+                break;
+            case '"':
+                out += QLatin1String("\\\"");
+                break;
+            case '\n':
+                out += QLatin1String("\\n");
+                break;
+            case '\r':
+                out += QLatin1String("\\r");
+                break;
+            case '\t':
+                out += QLatin1String("\\t");
+                break;
+            case 0:
+                out += QLatin1String("\\0");
+                break;
             default:
                 if (c.unicode() < 0x20 || c.unicode() == 0x7f)
                     out += QStringLiteral("\\x%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
@@ -97,7 +120,8 @@ bool readConf(QIODevice& device, QSettings::SettingsMap& map) {
         if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#')) continue;
         if (line.startsWith(u'[') && line.endsWith(u']')) {
             section = line.mid(1, line.size() - 2).trimmed().toString();
-            if (section.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0) section.clear();
+            if (section.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0)
+                section.clear();
             continue;
         }
         const qsizetype eq = line.indexOf(u'=');

@@ -25,12 +25,15 @@ std::unique_ptr<QSettings> openStore(const QString& appName) {
 // Text of a stored value, or null when its type is neither text nor integer.
 QString storedText(const QVariant& v) {
     switch (v.typeId()) {
-        case QMetaType::QString: return v.toString();
+        case QMetaType::QString:
+            return v.toString();
         case QMetaType::Int:
         case QMetaType::UInt:
         case QMetaType::LongLong:
-        case QMetaType::ULongLong: return QString::number(v.toLongLong());
-        default: return {};
+        case QMetaType::ULongLong:
+            return QString::number(v.toLongLong());
+        default:
+            return {};
     }
 }
 
@@ -54,10 +57,13 @@ QString NumberText(double value) {
 
 QString SettingText(const QVariant& value) {
     switch (value.typeId()) {
-        case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        case QMetaType::Bool:
+            return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
         case QMetaType::Float:
-        case QMetaType::Double: return NumberText(value.toDouble());
-        default: return value.toString();
+        case QMetaType::Double:
+            return NumberText(value.toDouble());
+        default:
+            return value.toString();
     }
 }
 
@@ -98,7 +104,8 @@ qint16 ToInt16(const QString& text, qint16 fallback) {
 float ToFloat(const QString& text, float fallback) {
     bool ok = false;
     const double d = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(d) || std::fabs(d) > std::numeric_limits<float>::max()) return fallback;
+    if (!ok || !std::isfinite(d) || std::fabs(d) > std::numeric_limits<float>::max())
+        return fallback;
     return static_cast<float>(d);
 }
 
@@ -112,12 +119,18 @@ bool ToBool(const QString& text, bool fallback) {
     return fallback;
 }
 
-qint32 ReadOptionInt32(const QString& key, qint32 def) { return ToInt32(ReadOption(key, def), def); }
-qint16 ReadOptionInt16(const QString& key, qint16 def) { return ToInt16(ReadOption(key, def), def); }
+qint32 ReadOptionInt32(const QString& key, qint32 def) {
+    return ToInt32(ReadOption(key, def), def);
+}
+qint16 ReadOptionInt16(const QString& key, qint16 def) {
+    return ToInt16(ReadOption(key, def), def);
+}
 float ReadOptionFloat(const QString& key, float def) {
     return ToFloat(ReadOption(key, double(def)), def);
 }
-bool ReadOptionBool(const QString& key, bool def) { return ToBool(ReadOption(key, def), def); }
+bool ReadOptionBool(const QString& key, bool def) {
+    return ToBool(ReadOption(key, def), def);
+}
 
 QString SettingsFilePath() {
     auto store = openStore(kAppName);
