@@ -8,7 +8,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev
           libxcb1-dev qt6-webengine-dev)
 if [[ "${1:-}" == "--test" ]]; then
   packages+=(qt6-httpserver-dev qt6-websockets-dev xvfb xauth xdotool x11-utils imagemagick
-             trayer chrony)
+             trayer chrony libxcb-damage0-dev)
 fi
 
 missing=()
