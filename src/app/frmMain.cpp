@@ -2,10 +2,13 @@
 
 #include "app/Balloon.h"
 #include "app/ClockFace.h"
+#include "app/Drag.h"
 #include "app/Globals.h"
+#include "app/MyPopup.h"
 #include "app/Pictures.h"
 #include "app/Placement.h"
 #include "app/Twips.h"
+#include "app/frmCalendar.h"
 #include "nettime/ServerList.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
@@ -14,6 +17,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
@@ -145,6 +149,11 @@ void frmMain::buildControls() {
     Timer3 = new QTimer(this);
     Timer3->setInterval(60000);
 
+    // The clock face and its labels drag the window and open the menu.
+    for (QWidget* face : {static_cast<QWidget*>(ClockBackground),
+                          static_cast<QWidget*>(CurrentTime), static_cast<QWidget*>(CurrentDate)})
+        face->installEventFilter(this);
+
     connect(Timer1, &QTimer::timeout, this, &frmMain::ClockTick);
     connect(ToggleOptionsView, &QToolButton::clicked, this, &frmMain::onToggleOptionsView);
     connect(ShowStickyButton, &QToolButton::clicked, this, &frmMain::onShowStickyButton);
@@ -268,7 +277,9 @@ void frmMain::onShowStickyButton() {
     ClockBackground->setFocus();
 }
 
-void frmMain::onShowCalendar() {}
+void frmMain::onShowCalendar() {
+    ShowCalendarWindow();
+}
 
 void frmMain::unloadSteps() {
     const StopwatchValues& sw = Stopwatch();
@@ -277,6 +288,7 @@ void frmMain::unloadSteps() {
     const TwipsGeometry g = windowTwips(this);
 
     // 1. Unload the note, the menu host and the stopwatch window.
+    MyPopup::unloadForm();
 
     // 2. Write every setting back.
     WriteOption(QStringLiteral("Timer"),
@@ -318,7 +330,53 @@ void frmMain::paintEvent(QPaintEvent* event) {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+            if (watched == ClockBackground || watched == CurrentTime || watched == CurrentDate)
+                return clockFaceMouse(static_cast<QWidget*>(watched),
+                                      static_cast<QMouseEvent*>(event));
+            break;
+        default:
+            break;
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+bool frmMain::clockFaceMouse(QWidget* control, QMouseEvent* event) {
+    // Twips relative to the control that was pressed; it keeps the pointer until release.
+    const float x = float(event->position().x() * kTwipsPerPixel);
+    const float y = float(event->position().y() * kTwipsPerPixel);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            const int button = ButtonCode(event->button());
+            // Where the compositor places windows, it takes the move over.
+            if (button == kLeftButton && platform().startSystemMove(control)) return true;
+            if (ClockFaceMouseDown(button, x, y) == PressAction::OpenMenu) OpenContextMenu();
+            return true;
+        }
+        case QEvent::MouseMove: {
+            const TwipsGeometry g = windowTwips(this);
+            TwipsPlace place{g.left, g.top};
+            if (ClockFaceMouseMove(x, y, place)) move(twipsToPx(place.left), twipsToPx(place.top));
+            return true;
+        }
+        default:
+            ClockFaceMouseUp();
+            return true;
+    }
+}
+
+void frmMain::mousePressEvent(QMouseEvent* event) {
+    // Only the bare background: presses that children pass up do not count.
+    if (!childAt(event->position().toPoint()) &&
+        BackgroundMouseDown(ButtonCode(event->button())) == PressAction::OpenMenu) {
+        event->accept();
+        OpenContextMenu();
+        return;
+    }
+    QWidget::mousePressEvent(event);
 }
 
 void Main() {

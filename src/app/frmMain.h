@@ -74,6 +74,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void buildControls();
@@ -82,6 +83,7 @@ private:
     void onShowStickyButton();
     void onShowCalendar();
     void unloadSteps();
+    bool clockFaceMouse(QWidget* control, QMouseEvent* event);
 
     int m_outlineHeight = kUnfoldedHeight;
     bool m_unloaded = false;

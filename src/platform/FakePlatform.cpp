@@ -32,6 +32,12 @@ bool FakePlatform::askYesNo(const QString& text, const QString& title) {
 
 void FakePlatform::hideFromTaskbar(QWidget* window) { hiddenFromTaskbar.append(window); }
 
+bool FakePlatform::startSystemMove(QWidget* window) {
+    if (!systemMoves) return false;
+    systemMoveRequests.append(window);
+    return true;
+}
+
 void FakePlatform::setLocal(const QDateTime& local) {
     utcNow = QDateTime(local.date(), local.time(), zone).toUTC();
 }

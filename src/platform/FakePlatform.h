@@ -28,6 +28,7 @@ public:
     void messageBox(const QString& text, MsgIcon icon, const QString& title) override;
     bool askYesNo(const QString& text, const QString& title) override;
     void hideFromTaskbar(QWidget* window) override;
+    bool startSystemMove(QWidget* window) override;
 
     // Sets the clock from a local wall-clock reading in the fake's zone.
     void setLocal(const QDateTime& local);
@@ -46,6 +47,8 @@ public:
     QList<Box> boxes;                  // every message box shown, in order
     bool yesNoAnswer = false;
     QList<QWidget*> hiddenFromTaskbar;
+    bool systemMoves = false;          // behave like a compositor that places windows
+    QList<QWidget*> systemMoveRequests;
 };
 
 // The fake installed for the running test; null when none is installed.

@@ -5,6 +5,7 @@
 #include <QNetworkInformation>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -149,6 +150,14 @@ void LinuxPlatform::hideFromTaskbar(QWidget* window) {
     const xcb_atom_t states[] = {atom("_NET_WM_STATE_SKIP_TASKBAR"), atom("_NET_WM_STATE_SKIP_PAGER")};
     xcb_change_property(c, XCB_PROP_MODE_APPEND, wid, state, XCB_ATOM_ATOM, 32, 2, states);
     xcb_flush(c);
+}
+
+bool LinuxPlatform::startSystemMove(QWidget* window) {
+    // A Wayland client cannot place its own windows; only the compositor can move them.
+    if (!window || !QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return false;
+    QWindow* handle = window->window()->windowHandle();
+    return handle && handle->startSystemMove();
 }
 
 }  // namespace horolet

@@ -18,6 +18,7 @@ public:
     void messageBox(const QString& text, MsgIcon icon, const QString& title) override;
     bool askYesNo(const QString& text, const QString& title) override;
     void hideFromTaskbar(QWidget* window) override;
+    bool startSystemMove(QWidget* window) override;
 };
 
 }  // namespace horolet

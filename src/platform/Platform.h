@@ -68,6 +68,9 @@ public:
 
     // Window integration: keep a top-level window out of the task bar and pager.
     virtual void hideFromTaskbar(QWidget* window) = 0;
+    // Where the windowing system places windows itself (Wayland), hands a move that the
+    // pointer has just started to it; false where the program moves its windows.
+    virtual bool startSystemMove(QWidget* window) = 0;
 };
 
 Platform& platform();

@@ -1,0 +1,167 @@
+#include "app/MyPopup.h"
+
+#include "app/Globals.h"
+#include "app/Twips.h"
+#include "app/frmCalendar.h"
+#include "app/frmMain.h"
+#include "settings/Settings.h"
+#include "weather/Weather.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QMenu>
+#include <QPointer>
+
+namespace horolet {
+
+namespace {
+
+QAction* showModally(QMenu* menu, const QPoint& globalPos) {
+    return menu->exec(globalPos);
+}
+
+MenuShower& shower() {
+    static MenuShower s = showModally;
+    return s;
+}
+
+// The commands. Each runs after the menu has closed; those that unload the host do it
+// last, except where the called operation does it itself.
+
+void mnuGetForecast_Click() {
+    // The forecast window is wired in when it exists.
+    MyPopup::unloadForm();
+}
+
+void mnuUpdateTemp_Click() {
+    UpdateWeather(false);
+}
+
+void mnuSyncClock_Click() {
+    // The clock sync is wired in when it exists.
+    MyPopup::unloadForm();
+}
+
+void mPopTimer_Click() {
+    // The stopwatch's menu toggle (which closes the host itself) is wired in when it exists.
+}
+
+void mPopReset_Click() {
+    // The stopwatch's menu reset (which closes the host itself) is wired in when it exists.
+}
+
+void mPopSticky_Click() {
+    // The note window is wired in when it exists.
+    MyPopup::unloadForm();
+}
+
+void mPopCal_Click() {
+    ShowCalendarWindow();
+    MyPopup::unloadForm();
+}
+
+void mTimezones_Click() {
+    // The world-time window is wired in when it exists.
+}
+
+void mPopupOptions_Click() {
+    if (frmMain* w = frmMain::loadedForm()) w->FoldOrUnfold();
+    MyPopup::unloadForm();
+}
+
+void mnuTimeSync_Click() {
+    // The time-sync options window is wired in when it exists.
+    MyPopup::unloadForm();
+}
+
+void mPopupExit_Click() {
+    // 1. A first save; the main window's unload below writes the full set again.
+    WriteOption(QStringLiteral("Timer"), QString::number(Stopwatch().StopwatchBankedSeconds));
+    if (const frmMain* w = frmMain::loadedForm()) {
+        const TwipsGeometry g = windowTwips(w);
+        WriteOption(QStringLiteral("Top"), NumberText(g.top));
+        WriteOption(QStringLiteral("Left"), NumberText(g.left));
+    }
+    WriteOption(QStringLiteral("StickyTitle"), Sticky().StickyTitle);
+    WriteOption(QStringLiteral("StickyText"), Sticky().StickyText);
+
+    // 2. The menu host, the note and the stopwatch window.
+    MyPopup::unloadForm();
+
+    // 3. The tray icon.
+
+    // 4. The main window; its unload saves everything and takes the rest down.
+    frmMain::unloadForm();
+}
+
+void mNeverMind_Click() {
+    MyPopup::unloadForm();
+}
+
+}  // namespace
+
+MyPopup::MyPopup() : QWidget(nullptr, Qt::Tool) {
+    setWindowTitle(QStringLiteral("What do you want?"));
+
+    mPopupSys = new QMenu(QStringLiteral("&Menu"), this);
+    mnuGetForecast = addItem(QStringLiteral("Get &Forecast"), mnuGetForecast_Click);
+    mnuUpdateTemp = addItem(QStringLiteral("&Update Temperature"), mnuUpdateTemp_Click);
+    mnuSyncClock = addItem(QStringLiteral("Sync Clock"), mnuSyncClock_Click);
+    mPopTimer = addItem(QStringLiteral("Start &Timer"), mPopTimer_Click);
+    mPopTimer->setCheckable(true);
+    mPopReset = addItem(QStringLiteral("&Reset Timer"), mPopReset_Click);
+    mPopSticky = addItem(QStringLiteral("&Show Sticky"), mPopSticky_Click);
+    mPopCal = addItem(QStringLiteral("Show &Calendar"), mPopCal_Click);
+    mTimezones = addItem(QStringLiteral("Show &Timezones"), mTimezones_Click);
+    mPopupOptions = addItem(QStringLiteral("Main &Options"), mPopupOptions_Click);
+    mnuTimeSync = addItem(QStringLiteral("Timesync Options"), mnuTimeSync_Click);
+    mPopupExit = addItem(QStringLiteral("&Exit"), mPopupExit_Click);
+    mNeverMind = addItem(QStringLiteral("&Nevermind!"), mNeverMind_Click);
+}
+
+MyPopup::~MyPopup() = default;
+
+QAction* MyPopup::addItem(const QString& caption, void (*command)()) {
+    QAction* item = mPopupSys->addAction(caption);
+    m_commands.insert(item, command);
+    return item;
+}
+
+void MyPopup::load() {
+    const bool running = Stopwatch().StopwatchState == 2;
+    mPopTimer->setChecked(running);
+    mPopReset->setEnabled(!running);
+}
+
+void MyPopup::click(QAction* item) {
+    // Copy the command first: it may delete this host and its items.
+    const auto command = m_commands.value(item);
+    if (command) command();
+}
+
+void MyPopup::closeEvent(QCloseEvent* event) {
+    event->accept();
+    finishUnload(this);
+}
+
+void OpenContextMenu() {
+    OpenContextMenu(QCursor::pos());
+}
+
+void OpenContextMenu(const QPoint& globalPos) {
+    // The popup grabs pointer and keyboard, so it comes up in front of whatever program
+    // is active; the host itself is never shown.
+    QPointer<MyPopup> host = MyPopup::form();
+    QAction* chosen = shower()(host->mPopupSys, globalPos);
+    // Something may have unloaded the host while the menu was open.
+    if (host && chosen) host->click(chosen);
+}
+
+MenuShower SetMenuShower(MenuShower s) {
+    MenuShower previous = std::move(shower());
+    shower() = s ? std::move(s) : MenuShower(showModally);
+    return previous;
+}
+
+}  // namespace horolet
