@@ -12,6 +12,7 @@
 #include "nettime/ServerList.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
+#include "sticky/frmSticky.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -203,6 +204,7 @@ void frmMain::load() {
     txtZipCode->setText(app.ZipCode);
 
     // 8. The note's boxes (loads the note window hidden).
+    FillStickyNote();
 
     // 9. Restore the stopwatch.
 
@@ -230,6 +232,7 @@ void frmMain::load() {
     // 16. Register the tray icon.
 
     // 17. Show the note when it was visible.
+    if (sticky.StickyVisible) frmSticky::form()->show();
 
     // 18. The minute scheduler runs while either interval is set.
     if (nt.SyncMinutes != 0 || nt.WeatherMinutes != 0)
@@ -274,6 +277,8 @@ void frmMain::onToggleOptionsView() {
 }
 
 void frmMain::onShowStickyButton() {
+    ShowStickyNote();
+    activateWindow();
     ClockBackground->setFocus();
 }
 
@@ -288,6 +293,7 @@ void frmMain::unloadSteps() {
     const TwipsGeometry g = windowTwips(this);
 
     // 1. Unload the note, the menu host and the stopwatch window.
+    frmSticky::unloadForm();
     MyPopup::unloadForm();
 
     // 2. Write every setting back.

@@ -38,6 +38,33 @@ bool FakePlatform::startSystemMove(QWidget* window) {
     return true;
 }
 
+bool FakePlatform::startSystemResize(QWidget* /*window*/, Qt::Edges edges) {
+    if (!systemMoves) return false;
+    systemResizeRequests.append(edges);
+    return true;
+}
+
+WindowProc FakePlatform::setWindowProc(WindowHandle window, WindowProc proc) {
+    if (refuseWindowProcs || !window || !proc) return nullptr;
+    const WindowProc previous = windowProcs.value(window, &FakePlatform::OwnWindowProc);
+    windowProcs.insert(window, proc);
+    return previous;
+}
+
+qintptr FakePlatform::sendWindowMessage(WindowHandle window, quint32 message, quintptr wParam,
+                                        qintptr lParam) {
+    return callWindowProc(windowProcs.value(window, &FakePlatform::OwnWindowProc), window,
+                          message, wParam, lParam);
+}
+
+qintptr FakePlatform::OwnWindowProc(WindowHandle window, quint32 message, quintptr wParam,
+                                    qintptr lParam) {
+    FakePlatform* fake = fakePlatform();
+    if (!fake) return 0;
+    fake->ownProcMessages.append({window, message, wParam, lParam});
+    return fake->ownProcAnswer;
+}
+
 void FakePlatform::setLocal(const QDateTime& local) {
     utcNow = QDateTime(local.date(), local.time(), zone).toUTC();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 
+#include <QHash>
 #include <QList>
 
 namespace horolet {
@@ -29,6 +30,21 @@ public:
     bool askYesNo(const QString& text, const QString& title) override;
     void hideFromTaskbar(QWidget* window) override;
     bool startSystemMove(QWidget* window) override;
+    bool startSystemResize(QWidget* window, Qt::Edges edges) override;
+    WindowProc setWindowProc(WindowHandle window, WindowProc proc) override;
+
+    // Delivers a window message the way the system does: to the window's procedure.
+    qintptr sendWindowMessage(WindowHandle window, quint32 message, quintptr wParam,
+                              qintptr lParam);
+    // The procedure every window starts with; it records what reaches it.
+    static qintptr OwnWindowProc(WindowHandle window, quint32 message, quintptr wParam,
+                                 qintptr lParam);
+    struct WindowMessage {
+        WindowHandle window;
+        quint32 message;
+        quintptr wParam;
+        qintptr lParam;
+    };
 
     // Sets the clock from a local wall-clock reading in the fake's zone.
     void setLocal(const QDateTime& local);
@@ -49,6 +65,11 @@ public:
     QList<QWidget*> hiddenFromTaskbar;
     bool systemMoves = false;          // behave like a compositor that places windows
     QList<QWidget*> systemMoveRequests;
+    QList<Qt::Edges> systemResizeRequests;
+    QHash<WindowHandle, WindowProc> windowProcs;  // replaced procedures only
+    bool refuseWindowProcs = false;               // setWindowProc fails as on a bad handle
+    QList<WindowMessage> ownProcMessages;         // messages that reached OwnWindowProc
+    qintptr ownProcAnswer = 0;
 };
 
 // The fake installed for the running test; null when none is installed.

@@ -1,5 +1,7 @@
 #include "platform/LinuxPlatform.h"
 
+#include "platform/X11WindowProcs.h"
+
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QNetworkInformation>
@@ -14,6 +16,10 @@
 #include <xcb/xcb.h>
 
 namespace horolet {
+
+LinuxPlatform::LinuxPlatform() : m_windowProcs(std::make_unique<X11WindowProcs>()) {}
+
+LinuxPlatform::~LinuxPlatform() = default;
 
 QDateTime LinuxPlatform::currentUtc() const { return QDateTime::currentDateTimeUtc(); }
 
@@ -158,6 +164,17 @@ bool LinuxPlatform::startSystemMove(QWidget* window) {
         return false;
     QWindow* handle = window->window()->windowHandle();
     return handle && handle->startSystemMove();
+}
+
+bool LinuxPlatform::startSystemResize(QWidget* window, Qt::Edges edges) {
+    if (!window || !QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return false;
+    QWindow* handle = window->window()->windowHandle();
+    return handle && handle->startSystemResize(edges);
+}
+
+WindowProc LinuxPlatform::setWindowProc(WindowHandle window, WindowProc proc) {
+    return m_windowProcs->setWindowProc(window, proc);
 }
 
 }  // namespace horolet

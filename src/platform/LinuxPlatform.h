@@ -2,11 +2,18 @@
 
 #include "platform/Platform.h"
 
+#include <memory>
+
 namespace horolet {
 
 // The real system, through Qt and a few POSIX and X11 calls.
+class X11WindowProcs;
+
 class LinuxPlatform final : public Platform {
 public:
+    LinuxPlatform();
+    ~LinuxPlatform() override;
+
     QDateTime currentUtc() const override;
     QTimeZone localZone() const override;
     bool setSystemClockUtc(const QDateTime& utc) override;
@@ -19,6 +26,11 @@ public:
     bool askYesNo(const QString& text, const QString& title) override;
     void hideFromTaskbar(QWidget* window) override;
     bool startSystemMove(QWidget* window) override;
+    bool startSystemResize(QWidget* window, Qt::Edges edges) override;
+    WindowProc setWindowProc(WindowHandle window, WindowProc proc) override;
+
+private:
+    std::unique_ptr<X11WindowProcs> m_windowProcs;
 };
 
 }  // namespace horolet

@@ -33,6 +33,13 @@ struct LocalZoneInfo {
     int daylightBiasMinutes = 0;
 };
 
+// A window procedure: the window, a message number and its two parameters; its result.
+// On Linux a message is an X11 client message whose data words are the number and
+// the parameters.
+using WindowHandle = quintptr;
+using WindowProc = qintptr (*)(WindowHandle window, quint32 message, quintptr wParam,
+                               qintptr lParam);
+
 // Everything the operating system provides to the program. The Linux
 // implementation talks to the real system; tests install a fake.
 class Platform {
@@ -71,6 +78,17 @@ public:
     // Where the windowing system places windows itself (Wayland), hands a move that the
     // pointer has just started to it; false where the program moves its windows.
     virtual bool startSystemMove(QWidget* window) = 0;
+    // The same for a resize by the given edges.
+    virtual bool startSystemResize(QWidget* window, Qt::Edges edges) = 0;
+
+    // Window procedures. setWindowProc installs a procedure for one of the program's
+    // windows and returns the one it replaced; for an unknown window or a null procedure
+    // it changes nothing and returns null. callWindowProc hands a message to a saved one.
+    virtual WindowProc setWindowProc(WindowHandle window, WindowProc proc) = 0;
+    static qintptr callWindowProc(WindowProc proc, WindowHandle window, quint32 message,
+                                  quintptr wParam, qintptr lParam) {
+        return proc ? proc(window, message, wParam, lParam) : 0;
+    }
 };
 
 Platform& platform();
