@@ -13,11 +13,15 @@
 #include "platform/Platform.h"
 #include "settings/Settings.h"
 #include "sticky/frmSticky.h"
+#include "weather/Weather.h"
+#include "weather/ZipCode.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -160,6 +164,14 @@ void frmMain::buildControls() {
     connect(ShowStickyButton, &QToolButton::clicked, this, &frmMain::onShowStickyButton);
     connect(ShowCalendar, &QPushButton::clicked, this, &frmMain::onShowCalendar);
     connect(CloseHorolet, &QPushButton::clicked, this, [] { unloadForm(); });
+    // The zip code is checked when the focus moves from its box to another control of the
+    // program; switching to another application or a message box taking the focus is no
+    // such move.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        if (old == txtZipCode && now && !m_unloaded &&
+            !qobject_cast<QMessageBox*>(now->window()))
+            ZipCodeLostFocus(txtZipCode->text());
+    });
 }
 
 void frmMain::load() {
@@ -241,6 +253,7 @@ void frmMain::load() {
         Timer3->stop();
 
     // 19. The first weather request.
+    UpdateWeather(false);
 }
 
 void frmMain::setHeightTwips(int twips) {
@@ -337,6 +350,13 @@ void frmMain::paintEvent(QPaintEvent* event) {
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+        case QEvent::MouseButtonDblClick:
+            if (watched == CurrentTime &&
+                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                UpdateWeather(true);
+                return true;
+            }
+            break;
         case QEvent::MouseButtonPress:
         case QEvent::MouseMove:
         case QEvent::MouseButtonRelease:

@@ -128,7 +128,20 @@ void LinuxPlatform::messageBox(const QString& text, MsgIcon icon, const QString&
         case MsgIcon::Information: qi = QMessageBox::Information; break;
         case MsgIcon::None: break;
     }
-    QMessageBox box(qi, title.isEmpty() ? appTitle() : title, text, QMessageBox::Ok);
+    // The texts are plain, with CRLF line ends; markup in them (a weather reply shown for
+    // diagnosis) stays text. A very long text is cut short to keep the box on the screen;
+    // the details then hold all of it.
+    constexpr qsizetype kShownChars = 4000;
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QString rest;
+    if (shown.size() > kShownChars) {
+        rest = shown;
+        shown = shown.left(kShownChars) + QChar(0x2026);
+    }
+    QMessageBox box(qi, title.isEmpty() ? appTitle() : title, shown, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    if (!rest.isEmpty()) box.setDetailedText(rest);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.exec();
 }
