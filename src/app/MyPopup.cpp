@@ -5,6 +5,7 @@
 #include "app/frmCalendar.h"
 #include "app/frmMain.h"
 #include "settings/Settings.h"
+#include "sticky/frmSticky.h"
 #include "weather/Weather.h"
 
 #include <QAction>
@@ -52,7 +53,7 @@ void mPopReset_Click() {
 }
 
 void mPopSticky_Click() {
-    // The note window is wired in when it exists.
+    ShowStickyNote();
     MyPopup::unloadForm();
 }
 
@@ -88,6 +89,7 @@ void mPopupExit_Click() {
 
     // 2. The menu host, the note and the stopwatch window.
     MyPopup::unloadForm();
+    frmSticky::unloadForm();
 
     // 3. The tray icon.
 
@@ -99,34 +101,46 @@ void mNeverMind_Click() {
     MyPopup::unloadForm();
 }
 
+struct ItemDef {
+    QAction* MyPopup::*member;
+    const char* name;
+    const char* caption;
+    void (*command)();
+};
+
+// The items in display order, without separators.
+const ItemDef kItems[] = {
+    {&MyPopup::mnuGetForecast, "mnuGetForecast", "Get &Forecast", mnuGetForecast_Click},
+    {&MyPopup::mnuUpdateTemp, "mnuUpdateTemp", "&Update Temperature", mnuUpdateTemp_Click},
+    {&MyPopup::mnuSyncClock, "mnuSyncClock", "Sync Clock", mnuSyncClock_Click},
+    {&MyPopup::mPopTimer, "mPopTimer", "Start &Timer", mPopTimer_Click},
+    {&MyPopup::mPopReset, "mPopReset", "&Reset Timer", mPopReset_Click},
+    {&MyPopup::mPopSticky, "mPopSticky", "&Show Sticky", mPopSticky_Click},
+    {&MyPopup::mPopCal, "mPopCal", "Show &Calendar", mPopCal_Click},
+    {&MyPopup::mTimezones, "mTimezones", "Show &Timezones", mTimezones_Click},
+    {&MyPopup::mPopupOptions, "mPopupOptions", "Main &Options", mPopupOptions_Click},
+    {&MyPopup::mnuTimeSync, "mnuTimeSync", "Timesync Options", mnuTimeSync_Click},
+    {&MyPopup::mPopupExit, "mPopupExit", "&Exit", mPopupExit_Click},
+    {&MyPopup::mNeverMind, "mNeverMind", "&Nevermind!", mNeverMind_Click},
+};
+
 }  // namespace
 
 MyPopup::MyPopup() : QWidget(nullptr, Qt::Tool) {
     setWindowTitle(QStringLiteral("What do you want?"));
 
     mPopupSys = new QMenu(QStringLiteral("&Menu"), this);
-    mnuGetForecast = addItem(QStringLiteral("Get &Forecast"), mnuGetForecast_Click);
-    mnuUpdateTemp = addItem(QStringLiteral("&Update Temperature"), mnuUpdateTemp_Click);
-    mnuSyncClock = addItem(QStringLiteral("Sync Clock"), mnuSyncClock_Click);
-    mPopTimer = addItem(QStringLiteral("Start &Timer"), mPopTimer_Click);
+    mPopupSys->setObjectName(QStringLiteral("mPopupSys"));
+    for (const ItemDef& d : kItems) {
+        QAction* item = mPopupSys->addAction(QString::fromUtf8(d.caption));
+        item->setObjectName(QLatin1String(d.name));
+        m_commands.insert(item, d.command);
+        this->*d.member = item;
+    }
     mPopTimer->setCheckable(true);
-    mPopReset = addItem(QStringLiteral("&Reset Timer"), mPopReset_Click);
-    mPopSticky = addItem(QStringLiteral("&Show Sticky"), mPopSticky_Click);
-    mPopCal = addItem(QStringLiteral("Show &Calendar"), mPopCal_Click);
-    mTimezones = addItem(QStringLiteral("Show &Timezones"), mTimezones_Click);
-    mPopupOptions = addItem(QStringLiteral("Main &Options"), mPopupOptions_Click);
-    mnuTimeSync = addItem(QStringLiteral("Timesync Options"), mnuTimeSync_Click);
-    mPopupExit = addItem(QStringLiteral("&Exit"), mPopupExit_Click);
-    mNeverMind = addItem(QStringLiteral("&Nevermind!"), mNeverMind_Click);
 }
 
 MyPopup::~MyPopup() = default;
-
-QAction* MyPopup::addItem(const QString& caption, void (*command)()) {
-    QAction* item = mPopupSys->addAction(caption);
-    m_commands.insert(item, command);
-    return item;
-}
 
 void MyPopup::load() {
     const bool running = Stopwatch().StopwatchState == 2;

@@ -45,8 +45,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QAction* addItem(const QString& caption, void (*command)());
-
     QHash<QAction*, void (*)()> m_commands;
 };
 

@@ -1,6 +1,7 @@
 #include "app/Placement.h"
 
 #include <QWidget>
+#include <QWindow>
 
 namespace horolet {
 
@@ -26,12 +27,16 @@ TwipsPlace KeepOnDesktop(TwipsPlace place, double windowWidth, double windowHeig
 
 int SetTopmost(QWidget* window, bool topmost) {
     if (!window) return 0;
-    const bool visible = window->isVisible();
-    if (window->testAttribute(Qt::WA_WState_Created) &&
-        window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == topmost)
-        return topmost ? 1 : 0;
-    window->setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
-    if (visible) window->show();  // changing flags hides the window
+    Qt::WindowFlags flags = window->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, topmost);
+    if (QWindow* handle = window->windowHandle()) {
+        // New flags on a created widget would hide it and rebuild its native window,
+        // losing what was set on that; the native window takes the change as it is.
+        window->overrideWindowFlags(flags);
+        handle->setFlags(flags);
+    } else {
+        window->setWindowFlags(flags);
+    }
     return topmost ? 1 : 0;
 }
 
