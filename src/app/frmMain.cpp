@@ -7,12 +7,16 @@
 #include "app/MyPopup.h"
 #include "app/Pictures.h"
 #include "app/Placement.h"
+#include "app/Tray.h"
 #include "app/Twips.h"
 #include "app/frmCalendar.h"
 #include "nettime/ServerList.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
 #include "sticky/frmSticky.h"
+#include "stopwatch/StopwatchForms.h"
+#include "stopwatch/TrafficLight.h"
+#include "stopwatch/frmTimerWindow.h"
 #include "weather/Weather.h"
 #include "weather/ZipCode.h"
 
@@ -136,6 +140,7 @@ void frmMain::buildControls() {
     ToggleTimer = new QToolButton(Frame1);
     ToggleTimer->setGeometry(twipsRect(150, 1215, 335, 335));
     ToggleTimer->setIconSize(QSize(16, 16));
+    ToggleTimer->setIcon(TrafficLightPicture(kPictureStop));
     ToggleTimer->setAccessibleName(QStringLiteral("Start or pause the stopwatch"));
     TimerTextStatus = label(Frame1, QStringLiteral("(Timer stopped)"), Qt::AlignCenter,
                             twipsRect(525, 1320, 1275, 255));
@@ -172,6 +177,11 @@ void frmMain::buildControls() {
             !qobject_cast<QMessageBox*>(now->window()))
             ZipCodeLostFocus(txtZipCode->text());
     });
+    connect(ToggleTimer, &QToolButton::clicked, this,
+            [] { ToggleStopwatch(StopwatchSource::Button); });
+    connect(ResetTimer, &QPushButton::clicked, this,
+            [] { ResetStopwatch(StopwatchSource::Button); });
+    connect(Timer2, &QTimer::timeout, this, &StopwatchTick);
 }
 
 void frmMain::load() {
@@ -218,7 +228,8 @@ void frmMain::load() {
     // 8. The note's boxes (loads the note window hidden).
     FillStickyNote();
 
-    // 9. Restore the stopwatch.
+    // 9. Restore the stopwatch (loads the stopwatch window hidden).
+    RestoreStopwatch();
 
     // 10. Fold.
     setHeightTwips(kFoldedHeight);
@@ -242,6 +253,7 @@ void frmMain::load() {
     repaint();
 
     // 16. Register the tray icon.
+    RegisterTrayIcon(this);
 
     // 17. Show the note when it was visible.
     if (sticky.StickyVisible) frmSticky::form()->show();
@@ -308,6 +320,7 @@ void frmMain::unloadSteps() {
     // 1. Unload the note, the menu host and the stopwatch window.
     frmSticky::unloadForm();
     MyPopup::unloadForm();
+    frmTimerWindow::unloadForm();
 
     // 2. Write every setting back.
     WriteOption(QStringLiteral("Timer"),
@@ -327,6 +340,7 @@ void frmMain::unloadSteps() {
     WriteOption(QStringLiteral("WeatherMins"), QString::number(nt.WeatherMinutes));
 
     // 3. Remove the tray icon.
+    RemoveTrayIcon();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
