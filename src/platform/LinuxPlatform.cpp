@@ -157,6 +157,7 @@ void LinuxPlatform::hideFromTaskbar(QWidget* window) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !window) return;
     xcb_connection_t* c = x11->connection();
+    if (!c) return;  // the offscreen platform offers the interface without a display
     const auto wid = static_cast<xcb_window_t>(window->winId());
     auto atom = [c](const char* name) {
         xcb_intern_atom_reply_t* r =

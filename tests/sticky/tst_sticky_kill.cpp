@@ -1,0 +1,113 @@
+// Killing the program without any unload keeps everything typed into the note: a child
+// process types into the note and is killed with SIGKILL; the store must hold the text.
+
+#include "StickyTestSupport.h"
+
+#include "platform/FakePlatform.h"
+#include "sticky/frmSticky.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <cstdio>
+
+using namespace horolet;
+
+namespace {
+
+const char kChildFlag[] = "--type-into-note";
+const QString kTyped = QStringLiteral(
+    "Buy milk, eggs and bread; call the plumber about the kitchen tap before Friday. ");
+
+// The child: types kTyped into an empty note one key at a time and reports each key
+// once its change handler has returned, then waits to be killed.
+int typeIntoNote(int argc, char** argv, int pauseMs) {
+    QApplication app(argc, argv);
+    installPlatform(std::make_unique<FakePlatform>());
+    StickyValues& note = Sticky();
+    note.StickyWidth = note.StickyHeight = 3000;
+    note.StickyTitle = QStringLiteral("Errands");
+    ShowStickyNote();
+    QPlainTextEdit* box = frmSticky::loadedForm()->dataStickyText;
+    for (const QChar c : kTyped) {
+        // For the characters typed here the key code is the upper-case character's.
+        QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(box, &press);
+        std::printf("typed\n");
+        std::fflush(stdout);
+        if (pauseMs > 0) QThread::msleep(pauseMs);
+    }
+    std::printf("done\n");
+    std::fflush(stdout);
+    for (;;) QThread::sleep(1);
+}
+
+}  // namespace
+
+class TestStickyKill final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        QDir(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Horolet"))
+            .removeRecursively();
+    }
+
+    void killedWhileTypingKeepsTheText_data() {
+        QTest::addColumn<int>("pauseMs");
+        QTest::addColumn<int>("killAfterKeys");
+        QTest::newRow("killed after the last key") << 0 << int(kTyped.size());
+        QTest::newRow("killed in the middle of typing") << 20 << int(kTyped.size() / 2);
+    }
+    void killedWhileTypingKeepsTheText() {
+        QFETCH(int, pauseMs);
+        QFETCH(int, killAfterKeys);
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QString::fromLatin1(kChildFlag), QString::number(pauseMs)});
+        QVERIFY2(child.waitForStarted(), qPrintable(child.errorString()));
+
+        int reported = 0;
+        while (reported < killAfterKeys && child.state() == QProcess::Running) {
+            if (!child.canReadLine() && !child.waitForReadyRead(30000)) break;
+            while (child.canReadLine())
+                if (child.readLine().startsWith("typed")) ++reported;
+        }
+        child.kill();  // SIGKILL: no unload, no clean-up of any kind
+        QVERIFY(child.waitForFinished(10000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QVERIFY2(reported >= killAfterKeys, child.readAllStandardError().constData());
+
+        // Every key reported before the kill is in the store; whatever came after can only
+        // add to it. The file is whole: it was replaced, never half written.
+        const QString stored = test::StoredOption(QStringLiteral("StickyText"));
+        QVERIFY2(stored.size() >= reported, qPrintable(stored));
+        QCOMPARE(stored, kTyped.left(stored.size()));
+        QCOMPARE(test::StoredOption(QStringLiteral("StickyTitle")), QStringLiteral("Errands"));
+        // The killed writer held no lock that outlives it.
+        WriteOption(QStringLiteral("StickyTitle"), QStringLiteral("after"));
+        QCOMPARE(test::StoredOption(QStringLiteral("StickyTitle")), QStringLiteral("after"));
+    }
+};
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && qstrcmp(argv[1], kChildFlag) == 0)
+        return typeIntoNote(1, argv, QByteArray(argv[2]).toInt());
+
+    QTemporaryDir configDir;
+    qputenv("XDG_CONFIG_HOME", configDir.path().toLocal8Bit());
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestStickyKill tc;
+    return QTest::qExec(&tc, argc, argv);
+}
+
+#include "tst_sticky_kill.moc"
