@@ -65,8 +65,14 @@ QString unescape(QStringView s, qsizetype* consumed, bool stopAtQuote) {
 QString escapeConfValue(const QString& value) {
     QString out;
     out.reserve(value.size() + 8);
-    for (const QChar c : value) {
-        switch (c.unicode()) {
+    const QChar* chars = value.constData();
+    qsizetype plainFrom = 0;  // plain characters are copied a stretch at a time
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char16_t c = chars[i].unicode();
+        if (c >= 0x20 && c != 0x7f && c != u'\\' && c != u'"') continue;
+        out.append(chars + plainFrom, i - plainFrom);
+        plainFrom = i + 1;
+        switch (c) {
             case '\\':
                 out += QLatin1String("\\\\");
                 break;
@@ -86,12 +92,10 @@ QString escapeConfValue(const QString& value) {
                 out += QLatin1String("\\0");
                 break;
             default:
-                if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-                    out += QStringLiteral("\\x%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-                else
-                    out += c;
+                out += QStringLiteral("\\x%1").arg(int(c), 4, 16, QLatin1Char('0'));
         }
     }
+    out.append(chars + plainFrom, value.size() - plainFrom);
     return out;
 }
 

@@ -1,7 +1,10 @@
 #include "settings/Settings.h"
 
 #include "settings/ConfFormat.h"
+#include "settings/ConfStore.h"
 
+#include <QHash>
+#include <QMutex>
 #include <QSettings>
 
 #include <cmath>
@@ -11,16 +14,27 @@ namespace horolet {
 
 namespace {
 
-std::unique_ptr<QSettings> openStore(const QString& appName) {
+#ifndef Q_OS_WIN
+// Where QSettings keeps the application's file; worked out once per application, as
+// QSettings itself settles its folders once per process.
+QString storePath(const QString& appName) {
+    static QMutex mutex;
+    static QHash<QString, QString> paths;
+    const QMutexLocker locker(&mutex);
+    auto it = paths.find(appName);
+    if (it == paths.end())
+        it = paths.insert(
+            appName, QSettings(confFormat(), QSettings::UserScope, appName, appName).fileName());
+    return *it;
+}
+#endif
+
 #ifdef Q_OS_WIN
+std::unique_ptr<QSettings> openStore(const QString& appName) {
     return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Software\\") + appName,
                                        QSettings::NativeFormat);
-#else
-    auto s = std::make_unique<QSettings>(confFormat(), QSettings::UserScope, appName, appName);
-    s->setAtomicSyncRequired(true);
-    return s;
-#endif
 }
+#endif
 
 // Text of a stored value, or null when its type is neither text nor integer.
 QString storedText(const QVariant& v) {
@@ -69,11 +83,15 @@ QString SettingText(const QVariant& value) {
 
 QString ReadSetting(const QString& appName, const QString& section, const QString& key,
                     const QVariant& defaultValue) {
+#ifdef Q_OS_WIN
     QString text;
     {
         auto store = openStore(appName);
         text = storedText(store->value(section + QLatin1Char('/') + key));
     }
+#else
+    QString text = storedText(ReadConfValue(storePath(appName), section + QLatin1Char('/') + key));
+#endif
     const qsizetype nul = text.indexOf(QChar(u'\0'));
     if (nul >= 0) text.truncate(nul);
     if (text.isEmpty() || text == QLatin1String("Unknown")) return SettingText(defaultValue);
@@ -82,9 +100,14 @@ QString ReadSetting(const QString& appName, const QString& section, const QStrin
 
 void WriteSetting(const QString& appName, const QString& section, const QString& key,
                   const QString& value) {
+#ifdef Q_OS_WIN
     auto store = openStore(appName);
     store->setValue(section + QLatin1Char('/') + key, value);
     store->sync();
+#else
+    // Not through QSettings: its lock file costs a second sync to disk on every write.
+    WriteConfValue(storePath(appName), section + QLatin1Char('/') + key, value);
+#endif
 }
 
 qint32 ToInt32(const QString& text, qint32 fallback) {
@@ -133,8 +156,11 @@ bool ReadOptionBool(const QString& key, bool def) {
 }
 
 QString SettingsFilePath() {
-    auto store = openStore(kAppName);
-    return store->fileName();
+#ifdef Q_OS_WIN
+    return openStore(kAppName)->fileName();
+#else
+    return storePath(kAppName);
+#endif
 }
 
 }  // namespace horolet
