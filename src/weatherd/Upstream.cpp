@@ -30,7 +30,11 @@ Upstream::Upstream(UpstreamOptions options, QObject* parent)
     m_network->setRedirectPolicy(QNetworkRequest::SameOriginRedirectPolicy);
 }
 
-Upstream::~Upstream() = default;
+Upstream::~Upstream() {
+    // Replies aborted by the teardown must not reach a half-destroyed cache.
+    for (QNetworkReply* reply : m_network->findChildren<QNetworkReply*>()) reply->disconnect(this);
+    delete m_network;
+}
 
 QString Upstream::PathOf(const QString& apiAddress) {
     const QUrl url(apiAddress);

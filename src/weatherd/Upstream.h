@@ -23,7 +23,8 @@ namespace horolet::weatherd {
 struct UpstreamOptions {
     QUrl base = QUrl(QStringLiteral("https://api.weather.gov"));
     QString contact;  // goes into the User-Agent; the API wants one
-    std::chrono::milliseconds timeout{10000};
+    // Generous: a late answer still fills the cache for the clock's next request.
+    std::chrono::milliseconds timeout{15000};
     std::chrono::milliseconds retryDelay{1500};
     // Monotonic milliseconds for the cache; tests move it on.
     std::function<qint64()> monotonicMs;

@@ -19,8 +19,9 @@ namespace horolet::weatherd {
 class Upstream;
 
 struct ServiceOptions {
-    // Longest a client waits for its answer, whatever the upstream does.
-    std::chrono::milliseconds deadline{30000};
+    // Longest a client waits for its answer, whatever the upstream does: inside the
+    // clock's own ten-second limit, so that it gets an ErrText and keeps its line.
+    std::chrono::milliseconds deadline{8000};
     // Stations tried, nearest first, for an observation that is recent and has a temperature.
     int stationsToTry = 3;
     std::function<QDateTime()> utcNow;  // the observation's age is measured against it

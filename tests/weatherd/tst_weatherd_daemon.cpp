@@ -1,6 +1,9 @@
 // The horolet-weatherd program itself: its start-up checks and its replies over loopback.
 
+#include "settings/Settings.h"
 #include "support/TestMain.h"
+#include "weather/Weather.h"
+#include "weather/WeatherReport.h"
 #include "weatherd/Conditions.h"
 
 #include "DaemonHarness.h"
@@ -65,6 +68,49 @@ private slots:
 
         for (const SeenRequest& s : d.api().seen())
             QVERIFY(s.userAgent.contains("horolet-tests@example.com"));
+    }
+
+    // The clock's own weather update, its request blocking this thread, against the
+    // program against the fake API.
+    void clockShowsTheDaemonsReport() {
+        horolet::test::FreshStart();
+        DaemonHarness d;
+        const QDateTime observed = d.serveLittleRock();
+        QVERIFY(d.startAgainstFake());
+        horolet::WriteOption(QStringLiteral("WeatherHost"),
+                             QStringLiteral("127.0.0.1:%1").arg(d.port()));
+        horolet::App().ZipCode = QStringLiteral("72210");
+        QString balloon;
+        horolet::UpdateWeatherTexts(false, [&](const QString& text) { balloon = text; });
+
+        const QString time =
+            horolet::weatherd::ObservationTimeText(observed, QTimeZone("America/Chicago"));
+        QCOMPARE(horolet::App().WeatherText,
+                 QStringLiteral("72° @ ") + horolet::ShortenObservationTime(time));
+        QCOMPARE(balloon, QStringLiteral("Conditions at Little Rock, Adams Field, AR\r\n\r\n"
+                                         "Temp: 72° f (22 c)\r\n"
+                                         "Skies: Partly Cloudy\r\n"
+                                         "Humidity: 45% humidity\r\n"
+                                         "Wind: From South at 10 mpi\r\n"
+                                         "Visibility: 10.00\r\n"
+                                         "Barometer: 30.01 in (1016.2 mb) Rising\r\n\r\n") +
+                              time);
+        QVERIFY(horolet::test::Fake().boxes.isEmpty());
+    }
+
+    void clockKeepsItsLineForAnUnknownZipCode() {
+        horolet::test::FreshStart();
+        DaemonHarness d;
+        QVERIFY(d.startAgainstFake());
+        horolet::WriteOption(QStringLiteral("WeatherHost"),
+                             QStringLiteral("127.0.0.1:%1").arg(d.port()));
+        horolet::App().ZipCode = QStringLiteral("99950");
+        horolet::App().WeatherText = QStringLiteral("61° @ 3:53 pm");
+        bool balloonSet = false;
+        horolet::UpdateWeatherTexts(false, [&](const QString&) { balloonSet = true; });
+        QCOMPARE(horolet::App().WeatherText, QStringLiteral("61° @ 3:53 pm"));
+        QVERIFY(!balloonSet);
+        QCOMPARE(d.api().total(), 0);
     }
 
     void refusesToStartWithoutContact() {
