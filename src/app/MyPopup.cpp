@@ -169,7 +169,16 @@ void OpenContextMenu(const QPoint& globalPos) {
     QPointer<MyPopup> host = MyPopup::form();
     QAction* chosen = shower()(host->mPopupSys, globalPos);
     // Something may have unloaded the host while the menu was open.
-    if (host && chosen) host->click(chosen);
+    if (!host || !chosen) return;
+    // The command runs once the event that opened the menu is done with: "&Exit" deletes
+    // the clock face and the tray icon that may still be delivering it. An item that goes
+    // away with its host before then takes its command along.
+    QMetaObject::invokeMethod(
+        chosen,
+        [chosen] {
+            if (auto* h = MyPopup::loadedForm()) h->click(chosen);
+        },
+        Qt::QueuedConnection);
 }
 
 MenuShower SetMenuShower(MenuShower s) {

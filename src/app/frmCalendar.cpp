@@ -19,8 +19,9 @@ frmCalendar::frmCalendar()
 
     MonthView1 = new QCalendarWidget(this);
     MonthView1->setFont(tahoma);
-    // Week numbers would not fit the small window.
+    // Week numbers and long day names would not fit the small window.
     MonthView1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    MonthView1->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
     MonthView1->setGridVisible(false);
 
     // The design size, grown where the platform's fonts need more room so that no

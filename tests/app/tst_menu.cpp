@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -47,6 +48,7 @@ class TestMenu final : public QObject {
         m_choose = item;
         OpenContextMenu(QPoint(40, 30));
         m_choose.clear();
+        QCoreApplication::sendPostedEvents();  // the chosen command
         flushUnloads();
     }
 
@@ -237,6 +239,21 @@ private slots:
         QCOMPARE(map.value(QStringLiteral("Options/StickyTitle")).toString(),
                  QStringLiteral("Shopping"));
         QCOMPARE(map.size(), 14);
+    }
+
+    // A press that opens the menu is fully handled before the command runs, so "&Exit"
+    // does not pull the clock face away from under its own mouse event.
+    void commandWaitsForTheOpeningPress() {
+        frmMain* w = frmMain::form();
+        m_choose = QStringLiteral("mPopupExit");
+        QTest::mousePress(w->CurrentTime, Qt::RightButton, {}, QPoint(5, 5));
+        QCOMPARE(m_openings.size(), 1);
+        QVERIFY(frmMain::isLoaded());
+        QTest::mouseRelease(w->CurrentTime, Qt::RightButton, {}, QPoint(5, 5));
+        QCoreApplication::sendPostedEvents();
+        flushUnloads();
+        QVERIFY(!frmMain::isLoaded());
+        QVERIFY(storedMap().contains(QStringLiteral("Options/Timer")));
     }
 
     void exitLeavesTheCalendarRunning() {
