@@ -1,11 +1,14 @@
 #include "app/MyPopup.h"
 
 #include "app/Globals.h"
+#include "app/Tray.h"
 #include "app/Twips.h"
 #include "app/frmCalendar.h"
 #include "app/frmMain.h"
 #include "settings/Settings.h"
 #include "sticky/frmSticky.h"
+#include "stopwatch/StopwatchForms.h"
+#include "stopwatch/frmTimerWindow.h"
 #include "weather/Weather.h"
 
 #include <QAction>
@@ -44,12 +47,13 @@ void mnuSyncClock_Click() {
     MyPopup::unloadForm();
 }
 
+// The stopwatch's menu variants close the host themselves.
 void mPopTimer_Click() {
-    // The stopwatch's menu toggle (which closes the host itself) is wired in when it exists.
+    ToggleStopwatch(StopwatchSource::Menu);
 }
 
 void mPopReset_Click() {
-    // The stopwatch's menu reset (which closes the host itself) is wired in when it exists.
+    ResetStopwatch(StopwatchSource::Menu);
 }
 
 void mPopSticky_Click() {
@@ -90,8 +94,10 @@ void mPopupExit_Click() {
     // 2. The menu host, the note and the stopwatch window.
     MyPopup::unloadForm();
     frmSticky::unloadForm();
+    frmTimerWindow::unloadForm();
 
     // 3. The tray icon.
+    RemoveTrayIcon();
 
     // 4. The main window; its unload saves everything and takes the rest down.
     frmMain::unloadForm();
@@ -99,6 +105,7 @@ void mPopupExit_Click() {
 
 void mNeverMind_Click() {
     MyPopup::unloadForm();
+    UpdateTrayTip();
 }
 
 struct ItemDef {

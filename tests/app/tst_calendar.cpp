@@ -1,5 +1,6 @@
 #include "app/Forms.h"
 #include "app/Globals.h"
+#include "app/Tray.h"
 #include "app/Twips.h"
 #include "app/frmCalendar.h"
 #include "app/frmMain.h"
@@ -115,11 +116,13 @@ private slots:
         w->ShowCalendar->click();
         QCOMPARE(FormLifetime::loadedCount(), withoutCalendar + 1);
 
+        QVERIFY(TrayIcon());
         QVERIFY(ReadOption(QStringLiteral("Timer"), QStringLiteral("none")) ==
                 QLatin1String("none"));
         frmMain::unloadForm();
         flushUnloads();
         QVERIFY(!frmMain::isLoaded());
+        QVERIFY(!TrayIcon());
         QCOMPARE(ReadOption(QStringLiteral("Timer"), QStringLiteral("none")), QStringLiteral("0"));
         QVERIFY(frmCalendar::loadedForm()->isVisible());
         QCOMPARE(FormLifetime::loadedCount(), 1);  // only the calendar is left

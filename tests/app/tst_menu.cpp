@@ -1,12 +1,14 @@
 #include "app/Forms.h"
 #include "app/Globals.h"
 #include "app/MyPopup.h"
+#include "app/Tray.h"
 #include "app/Twips.h"
 #include "app/frmCalendar.h"
 #include "app/frmMain.h"
 #include "settings/ConfFormat.h"
 #include "settings/Settings.h"
 #include "sticky/frmSticky.h"
+#include "stopwatch/StopwatchForms.h"
 #include "support/TestMain.h"
 
 #include <QAction>
@@ -16,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 
 using namespace horolet;
 
@@ -148,11 +151,41 @@ private slots:
         frmMain* w = frmMain::form();
         ShowCalendarWindow();
         const bool expanded = App().OptionsExpanded;
+        // A status the tip has not caught up with yet, as after a pause from the menu.
+        w->TimerTextStatus->setText(QStringLiteral("(Timer paused)"));
+        QCOMPARE(TrayIcon()->toolTip(), QStringLiteral("(Timer stopped) Idle"));
         choose(QStringLiteral("mNeverMind"));
         QVERIFY(!MyPopup::isLoaded());
         QVERIFY(w->isVisible());
         QVERIFY(frmCalendar::loadedForm()->isVisible());
         QCOMPARE(App().OptionsExpanded, expanded);
+        QCOMPARE(TrayIcon()->toolTip(), QStringLiteral("(Timer paused) Idle"));
+    }
+
+    // The two stopwatch items drive the stopwatch and show its state at the next opening.
+    void stopwatchFromTheMenu() {
+        frmMain* w = frmMain::form();
+        choose(QStringLiteral("mPopTimer"));
+        QCOMPARE(Stopwatch().StopwatchState, qint16(2));
+        QVERIFY(w->Timer2->isActive());
+        choose(QString());
+        QVERIFY(m_openings.last().timerChecked);
+        QVERIFY(!m_openings.last().resetEnabled);
+
+        StopwatchTick();
+        test::Fake().advance(3000);
+        StopwatchTick();
+        choose(QStringLiteral("mPopTimer"));  // pause
+        QCOMPARE(Stopwatch().StopwatchState, qint16(1));
+        QVERIFY(Stopwatch().StopwatchBankedSeconds > 0);
+        choose(QString());
+        QVERIFY(!m_openings.last().timerChecked);
+        QVERIFY(m_openings.last().resetEnabled);
+
+        choose(QStringLiteral("mPopReset"));
+        QCOMPARE(Stopwatch().StopwatchBankedSeconds, 0);
+        QCOMPARE(w->ElapsedTime->text(), QStringLiteral("None"));
+        QVERIFY(!MyPopup::isLoaded());
     }
 
     void showCalendarTwiceShowsOneWindow() {
@@ -232,6 +265,7 @@ private slots:
         flushUnloads();
         QVERIFY(!frmMain::isLoaded());
         QVERIFY(!MyPopup::isLoaded());
+        QVERIFY(!TrayIcon());
         const QSettings::SettingsMap map = storedMap();
         QCOMPARE(map.value(QStringLiteral("Options/Timer")).toString(), QStringLiteral("727"));
         QCOMPARE(map.value(QStringLiteral("Options/Left")).toString(), QStringLiteral("1500"));
