@@ -112,6 +112,7 @@ ScreenMetrics LinuxPlatform::screenMetrics() const {
     int depth = primary->depth();
     for (const QScreen* s : screens) {
         all = all.united(s->geometry());
+        m.screens.append(s->geometry());
         if (s->depth() != depth) m.allSameDepth = false;
     }
     m.virtualDesktop = all;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -21,6 +22,7 @@ struct ScreenMetrics {
     QRect virtualDesktop;   // bounding rectangle of all screens
     int monitorCount = 1;
     bool allSameDepth = true;
+    QList<QRect> screens;   // each screen's geometry; empty when only the above are known
 };
 
 // What the local time zone says about itself, in the shape of the classic
