@@ -52,7 +52,9 @@ void RegisterTrayIcon(QWidget* owner) {
     if (icon) return;
     icon = new QSystemTrayIcon(AppIcon(), owner);
     icon->setToolTip(currentTip());
-    QObject::connect(icon, &QSystemTrayIcon::activated, icon, &onActivated);
+    // Queued: a menu command may remove the icon, which must not happen while the icon
+    // is still handling the click.
+    QObject::connect(icon, &QSystemTrayIcon::activated, icon, &onActivated, Qt::QueuedConnection);
     // Stays registered without a notification area; Qt docks it once one appears.
     icon->show();
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real binary on an X server without a notification area runs iconless; once a tray
 # host (trayer) appears its icon docks there, a left click on it shows the stopwatch
-# window and a right click opens the context menu.
+# window and a right click opens the context menu, whose Exit ends the program.
 set -euo pipefail
 [[ -n "${E2E_TRACE:-}" ]] && set -x
 HOROLET=$1
@@ -64,9 +64,14 @@ xdotool key Escape
 for _ in $(seq 50); do popup_shown || break; sleep 0.1; done
 popup_shown && fail "the context menu did not close on Escape"
 
-kill -TERM "$app"
+# "&Exit" from the icon's menu removes the icon and ends the program cleanly.
+xdotool mousemove "$cx" "$cy" click 3
+wait_for popup_shown || fail "the context menu did not open a second time"
+xdotool key e
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app" 2>/dev/null && fail "still running 10 s after SIGTERM"
-wait "$app" || true
+kill -0 "$app" 2>/dev/null && fail "still running 10 s after the menu's Exit"
+status=0
+wait "$app" || status=$?
+[[ $status == 0 ]] || fail "the program ended with status $status after the menu's Exit"
 [[ $(store_value Timer) == 727 ]] || fail "stopwatch reading not kept: $(store_value Timer)"
 echo "PASS: iconless without a tray, docked when one appeared, left and right clicks work"

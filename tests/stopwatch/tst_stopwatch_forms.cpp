@@ -50,6 +50,12 @@ class TestStopwatchForms final : public QObject {
         QVERIFY(QMetaObject::invokeMethod(w->Timer2, "timeout"));
     }
 
+    // The icon handles its clicks once control is back in the event loop.
+    static void trayClick(QSystemTrayIcon::ActivationReason reason) {
+        emit TrayIcon()->activated(reason);
+        QCoreApplication::processEvents();
+    }
+
     static QString tip() { return TrayIcon() ? TrayIcon()->toolTip() : QStringLiteral("<none>"); }
 
     static bool showsPicture(frmMain* w, const QString& key) {
@@ -222,7 +228,7 @@ private slots:
 
     void trayClickShowsTimerWindow() {
         frmMain* w = start(QStringLiteral("42"));
-        emit TrayIcon()->activated(QSystemTrayIcon::Trigger);
+        trayClick(QSystemTrayIcon::Trigger);
         frmTimerWindow* t = frmTimerWindow::loadedForm();
         QVERIFY(t && t->isVisible());
         QVERIFY(t->windowFlags().testFlag(Qt::Tool));
@@ -230,7 +236,7 @@ private slots:
         QCOMPARE(t->size(), QSize(134, 21));
         QCOMPARE(t->ElapsedTimeText->text(), QStringLiteral("Elapsed: 42 seconds"));
         // A second click only brings the same window up.
-        emit TrayIcon()->activated(QSystemTrayIcon::Trigger);
+        trayClick(QSystemTrayIcon::Trigger);
         QCOMPARE(frmTimerWindow::loadedForm(), t);
 
         // Running: the label follows each tick.
@@ -262,7 +268,7 @@ private slots:
         if (reset) w->ResetTimer->click();
         frmTimerWindow::unloadForm();
         const QString tipBefore = tip();
-        emit TrayIcon()->activated(QSystemTrayIcon::Trigger);
+        trayClick(QSystemTrayIcon::Trigger);
         frmTimerWindow* t = frmTimerWindow::loadedForm();
         QVERIFY(t && t->isVisible());
         QCOMPARE(t->windowTitle(), QStringLiteral("Timer is paused"));
@@ -279,7 +285,7 @@ private slots:
             shown = menu;
             return nullptr;
         });
-        emit TrayIcon()->activated(QSystemTrayIcon::Context);
+        trayClick(QSystemTrayIcon::Context);
         QVERIFY(MyPopup::isLoaded());
         QCOMPARE(shown, MyPopup::loadedForm()->mPopupSys);
         QVERIFY(!frmTimerWindow::loadedForm()->isVisible());
