@@ -10,7 +10,9 @@
 #include "app/Tray.h"
 #include "app/Twips.h"
 #include "app/frmCalendar.h"
+#include "nettime/Scheduler.h"
 #include "nettime/ServerList.h"
+#include "nettime/modTimes.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
 #include "sticky/frmSticky.h"
@@ -165,6 +167,9 @@ void frmMain::buildControls() {
         face->installEventFilter(this);
 
     connect(Timer1, &QTimer::timeout, this, &frmMain::ClockTick);
+    connect(Timer3, &QTimer::timeout, this, &Timer3Tick);
+    connect(&NtpExchange::instance(), &NtpExchange::currentTimeTipChanged, CurrentTime,
+            &QLabel::setToolTip);
     connect(ToggleOptionsView, &QToolButton::clicked, this, &frmMain::onToggleOptionsView);
     connect(ShowStickyButton, &QToolButton::clicked, this, &frmMain::onShowStickyButton);
     connect(ShowCalendar, &QPushButton::clicked, this, &frmMain::onShowCalendar);

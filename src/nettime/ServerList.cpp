@@ -3,6 +3,8 @@
 namespace horolet {
 
 const QStringList& TimeServerList() {
+    // One host a line.
+    // clang-format off
     static const QStringList list = {
         QStringLiteral("pool.ntp.org"),
         QStringLiteral("0.pool.ntp.org"),
@@ -25,6 +27,7 @@ const QStringList& TimeServerList() {
         QStringLiteral("ntp.ubuntu.com"),
         QStringLiteral("time.facebook.com"),
     };
+    // clang-format on
     return list;
 }
 

@@ -6,6 +6,8 @@ namespace horolet {
 
 // Public time servers offered in the time-sync options; the first is the default server.
 const QStringList& TimeServerList();
-inline QString DefaultNtpServer() { return TimeServerList().constFirst(); }
+inline QString DefaultNtpServer() {
+    return TimeServerList().constFirst();
+}
 
 }  // namespace horolet

@@ -1,5 +1,7 @@
 #include "platform/FakePlatform.h"
 
+#include <time.h>
+
 namespace horolet {
 
 FakePlatform::FakePlatform()
@@ -7,6 +9,13 @@ FakePlatform::FakePlatform()
     zoneInfo.outcome = LocalZoneInfo::Outcome::Standard;
     screens.primary = QRect(0, 0, 1920, 1080);
     screens.virtualDesktop = screens.primary;
+}
+
+quint32 FakePlatform::tickCountMs() const {
+    if (!realTicks) return ticks;
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<quint32>(quint64(ts.tv_sec) * 1000u + quint64(ts.tv_nsec) / 1000000u);
 }
 
 bool FakePlatform::setSystemClockUtc(const QDateTime& utc) {

@@ -21,7 +21,7 @@ public:
     QDateTime currentUtc() const override { return utcNow; }
     QTimeZone localZone() const override { return zone; }
     bool setSystemClockUtc(const QDateTime& utc) override;
-    quint32 tickCountMs() const override { return ticks; }
+    quint32 tickCountMs() const override;
     LocalZoneInfo localZoneInfo() const override { return zoneInfo; }
     bool isOnline() const override { return online; }
     QString resolveHostIPv4(const QString& host) override;
@@ -53,6 +53,7 @@ public:
     QDateTime utcNow;
     QTimeZone zone;
     quint32 ticks = 0;
+    bool realTicks = false;            // tickCountMs() follows the real monotonic clock
     LocalZoneInfo zoneInfo;
     bool online = true;
     bool allowSetClock = true;
