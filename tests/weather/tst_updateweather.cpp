@@ -33,6 +33,8 @@ private slots:
     void cleanup();
 
     void normalReply();
+    void replyTexts_data();
+    void replyTexts();
     void requestLine();
     void zipCodeEscaped();
     void failedExchange_data();
@@ -41,7 +43,6 @@ private slots:
     void notWellFormed();
     void errText_data();
     void errText();
-    void noTemperature();
     void diagnosticBox();
     void neverAnswers();
     void offline();
@@ -85,6 +86,26 @@ void TestUpdateWeather::normalReply() {
     QCOMPARE(m_balloon, NormalConditions());
     QVERIFY(Fake().boxes.isEmpty());
     QCOMPARE(m_server->requests().size(), 1);
+}
+
+void TestUpdateWeather::replyTexts_data() {
+    QTest::addColumn<Elements>("changes");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("conditions");
+    for (const ReplyCase& c : ReplyCases())
+        QTest::newRow(c.name) << c.changes << c.line << c.conditions;
+}
+
+void TestUpdateWeather::replyTexts() {
+    QFETCH(Elements, changes);
+    QFETCH(QString, line);
+    QFETCH(QString, conditions);
+    serve(WeatherXml(ChangedElements(changes)));
+    update(false);
+    update(false);  // a second reply of the same kind gives the same line, not a longer one
+    QCOMPARE(App().WeatherText, line);
+    QCOMPARE(m_balloon, conditions);
+    QVERIFY(Fake().boxes.isEmpty());
 }
 
 void TestUpdateWeather::requestLine() {
@@ -232,14 +253,6 @@ void TestUpdateWeather::errText() {
     QCOMPARE(App().WeatherText, kOldLine);
     QCOMPARE(Fake().boxes.size(), 1);
     QCOMPARE(Fake().boxes[0].title, QString("Debug Weather Retrieval"));
-}
-
-void TestUpdateWeather::noTemperature() {
-    serve(WeatherXml(ChangedElements({{"temp_f", QString()}})));
-    update(false);
-    update(false);
-    QCOMPARE(App().WeatherText, QString());
-    QCOMPARE(m_balloon, NormalConditions());
 }
 
 void TestUpdateWeather::diagnosticBox() {

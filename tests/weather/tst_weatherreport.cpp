@@ -25,10 +25,8 @@ private slots:
     void shortenObservationTime();
     void temperatureText_data();
     void temperatureText();
-    void weatherLine_data();
-    void weatherLine();
-    void conditionsText_data();
-    void conditionsText();
+    void replyTexts_data();
+    void replyTexts();
     void firstElementInDocumentOrder();
     void notWellFormed_data();
     void notWellFormed();
@@ -92,93 +90,21 @@ void TestWeatherReport::temperatureText() {
     QCOMPARE(TemperatureText(text), expected);
 }
 
-void TestWeatherReport::weatherLine_data() {
+void TestWeatherReport::replyTexts_data() {
     QTest::addColumn<Elements>("changes");
     QTest::addColumn<QString>("line");
-    const QString missing;
-    QTest::newRow("normal") << Elements{} << "95° @ 4:53 pm";
-    QTest::newRow("no temperature") << Elements{{"temp_f", missing}} << "";
-    QTest::newRow("empty temperature") << Elements{{"temp_f", ""}} << "° @ 4:53 pm";
-    QTest::newRow("no observation time") << Elements{{"observation_time", missing}} << "95° @ ";
-    QTest::newRow("time not found")
-        << Elements{{"observation_time", "Last Updated on Dec 5, 4:53 pm"}}
-        << "95° @ Last Updated on Dec 5, 4:53 pm";
+    QTest::addColumn<QString>("conditions");
+    for (const ReplyCase& c : ReplyCases())
+        QTest::newRow(c.name) << c.changes << c.line << c.conditions;
 }
 
-void TestWeatherReport::weatherLine() {
+void TestWeatherReport::replyTexts() {
     QFETCH(Elements, changes);
     QFETCH(QString, line);
-    QCOMPARE(WeatherLine(Parsed(ChangedElements(changes))), line);
-}
-
-void TestWeatherReport::conditionsText_data() {
-    QTest::addColumn<Elements>("changes");
-    QTest::addColumn<QString>("text");
-    const QString missing;
-    const QString normal = NormalConditions();
-    auto without = [&](const QString& part) { return QString(normal).remove(part); };
-
-    QTest::newRow("normal") << Elements{} << normal;
-    QTest::newRow("no location") << Elements{{"location", missing}}
-                                 << without("Conditions at Springfield, IL\r\n\r\n");
-    QTest::newRow("no temperature text")
-        << Elements{{"temperature_string", missing}} << without("Temp: 95° f (35 c)");
-    QTest::newRow("empty temperature text")
-        << Elements{{"temperature_string", ""}} << without("95° f (35 c)");
-    QTest::newRow("no heat index")
-        << Elements{{"heat_index_string", missing}} << without(" (feels like 103° f (39 c))");
-    QTest::newRow("heat index na")
-        << Elements{{"heat_index_string", "na"}} << without(" (feels like 103° f (39 c))");
-    QTest::newRow("heat index empty")
-        << Elements{{"heat_index_string", ""}} << without(" (feels like 103° f (39 c))");
-    QTest::newRow("wind chill too")
-        << Elements{{"windchill_string", "88 F (31 C)"}}
-        << QString(normal).replace("(39 c))", "(39 c)) (feels like 88° f (31 c))");
-    QTest::newRow("wind chill only")
-        << Elements{{"heat_index_string", "NA"}, {"windchill_string", "-5 F (-21 C)"}}
-        << QString(normal).replace("103° f (39 c)", "-5° f (-21 c)");
-    QTest::newRow("no skies") << Elements{{"weather", missing}} << without("\r\nSkies: Fair\r\n");
-    QTest::newRow("no humidity") << Elements{{"relative_humidity", missing}}
-                                 << without("Humidity: 45% humidity\r\n");
-    QTest::newRow("no wind direction")
-        << Elements{{"wind_dir", missing}} << without("Wind: From South at 10 mpi\r\n");
-    QTest::newRow("no wind speed")
-        << Elements{{"wind_mph", missing}} << without("Wind: From South at 10 mpi\r\n");
-    QTest::newRow("no visibility")
-        << Elements{{"visiblity", missing}} << without("Visibility: 10.00\r\n");
-    QTest::newRow("no pressure") << Elements{{"pressure_string", missing}}
-                                 << without("Barometer: 30.01 in (1016.2 mb)");
-    QTest::newRow("no barometer direction")
-        << Elements{{"BarometerDirection", missing}} << without(" Rising");
-    QTest::newRow("empty barometer direction")
-        << Elements{{"BarometerDirection", ""}} << without(" Rising");
-    QTest::newRow("no observation time") << Elements{{"observation_time", missing}}
-                                         << without("\r\n\r\nLast Updated on Dec 5, 4:53 pm CST");
-    QTest::newRow("nothing at all") << Elements{{"CityState", missing},
-                                                {"StationID", missing},
-                                                {"location", missing},
-                                                {"observation_time", missing},
-                                                {"weather", missing},
-                                                {"temperature_string", missing},
-                                                {"temp_f", missing},
-                                                {"relative_humidity", missing},
-                                                {"wind_dir", missing},
-                                                {"wind_mph", missing},
-                                                {"pressure_string", missing},
-                                                {"BarometerDirection", missing},
-                                                {"heat_index_string", missing},
-                                                {"windchill_string", missing},
-                                                {"visiblity", missing}}
-                                    << "";
-    QTest::newRow("markup in a value")
-        << Elements{{"weather", "Rain & <Fog>"}}
-        << QString(normal).replace("Skies: Fair", "Skies: Rain & <Fog>");
-}
-
-void TestWeatherReport::conditionsText() {
-    QFETCH(Elements, changes);
-    QFETCH(QString, text);
-    QCOMPARE(ConditionsText(Parsed(ChangedElements(changes))), text);
+    QFETCH(QString, conditions);
+    const WeatherReply reply = Parsed(ChangedElements(changes));
+    QCOMPARE(WeatherLine(reply), line);
+    QCOMPARE(ConditionsText(reply), conditions);
 }
 
 void TestWeatherReport::firstElementInDocumentOrder() {
