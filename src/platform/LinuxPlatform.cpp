@@ -9,6 +9,9 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <cstdlib>
+#include <limits>
+
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <sys/socket.h>
@@ -40,29 +43,46 @@ quint32 LinuxPlatform::tickCountMs() const {
     return static_cast<quint32>(ms);  // wraps like a 32-bit tick counter
 }
 
-LocalZoneInfo LinuxPlatform::localZoneInfo() const {
+LocalZoneInfo DescribeZone(const QTimeZone& zone, const QDateTime& atUtc) {
     LocalZoneInfo info;
-    const QTimeZone zone = QTimeZone::systemTimeZone();
     if (!zone.isValid()) return info;
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    info.biasMinutes = -zone.standardTimeOffset(now) / 60;
-    if (!zone.hasDaylightTime()) {
-        // A zone without daylight saving simply keeps standard time.
-        info.outcome = LocalZoneInfo::Outcome::Standard;
+    const int total = zone.offsetFromUtc(atUtc);
+    const int dstNow = zone.daylightTimeOffset(atUtc);
+    if (zone.isDaylightTime(atUtc) && dstNow == 0) {
+        // Daylight time by the rules, but they give no shift to work with.
+        info.outcome = LocalZoneInfo::Outcome::NoDaylightInfo;
         return info;
     }
-    const int dst = zone.daylightTimeOffset(now);
-    int shiftSeconds = dst;
-    if (shiftSeconds == 0) {
-        // Outside daylight time Qt reports no shift; find the one the rules use.
-        const QTimeZone::OffsetData next = zone.nextTransition(now);
-        if (next.atUtc.isValid()) shiftSeconds = next.daylightTimeOffset;
-        if (shiftSeconds == 0) shiftSeconds = 3600;
+    // The shift in force, or else the one the rules switch to within a year. Old rules
+    // (Tokyo's of 1951, Arizona's of 1967) do not count: such zones keep standard time.
+    int shift = dstNow;
+    if (shift == 0 && zone.hasTransitions()) {
+        const QTimeZone::OffsetData next = zone.nextTransition(atUtc);
+        if (next.atUtc.isValid() && next.atUtc <= atUtc.addDays(366) &&
+            next.daylightTimeOffset != std::numeric_limits<int>::min())
+            shift = next.daylightTimeOffset;
     }
-    info.daylightBiasMinutes = -shiftSeconds / 60;
-    info.outcome = zone.isDaylightTime(now) ? LocalZoneInfo::Outcome::Daylight
-                                            : LocalZoneInfo::Outcome::Standard;
+    info.outcome = LocalZoneInfo::Outcome::Standard;
+    if (shift == 0) {
+        info.biasMinutes = -total / 60;
+        return info;
+    }
+    // A negative shift (Irish winter time) makes the summer offset the rules' standard;
+    // report it the usual way, with the lower offset as standard time.
+    const int magnitude = std::abs(shift);
+    info.daylightBiasMinutes = -magnitude / 60;
+    const bool summer = dstNow > 0 || (dstNow == 0 && shift < 0);
+    if (summer) {
+        info.outcome = LocalZoneInfo::Outcome::Daylight;
+        info.biasMinutes = -(total - magnitude) / 60;
+    } else {
+        info.biasMinutes = -total / 60;
+    }
     return info;
+}
+
+LocalZoneInfo LinuxPlatform::localZoneInfo() const {
+    return DescribeZone(QTimeZone::systemTimeZone(), QDateTime::currentDateTimeUtc());
 }
 
 bool LinuxPlatform::isOnline() const {

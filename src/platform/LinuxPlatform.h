@@ -6,6 +6,10 @@
 
 namespace horolet {
 
+// A zone at an instant in the shape of the classic time-zone query. A zone without
+// daylight-saving rules in use reports standard time.
+LocalZoneInfo DescribeZone(const QTimeZone& zone, const QDateTime& atUtc);
+
 // The real system, through Qt and a few POSIX and X11 calls.
 class X11WindowProcs;
 
