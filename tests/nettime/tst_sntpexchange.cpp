@@ -1,6 +1,8 @@
 #include "NtpTestPeer.h"
 #include "app/Globals.h"
+#include "nettime/modDNS.h"
 #include "nettime/modTimes.h"
+#include "platform/LinuxPlatform.h"
 #include "support/TestMain.h"
 
 #include <QSignalSpy>
@@ -318,6 +320,25 @@ private slots:
         QCOMPARE(fake.boxes[0].title, QStringLiteral("Error"));
         QCOMPARE(fake.boxes[0].icon, MsgIcon::Critical);
         QVERIFY(tips.isEmpty());
+    }
+
+    void resolveThroughTheSystem_data() {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("name from the hosts file") << "localhost"
+                                                  << "127.0.0.1";
+        QTest::newRow("a dotted address is its own answer") << "127.0.0.9"
+                                                            << "127.0.0.9";
+        QTest::newRow("empty name") << ""
+                                    << "";
+    }
+    void resolveThroughTheSystem() {
+        QFETCH(QString, host);
+        QFETCH(QString, address);
+        installPlatform(std::make_unique<LinuxPlatform>());
+        const QString answer = ResolveHostAddress(host);
+        installPlatform(std::make_unique<FakePlatform>());
+        QCOMPARE(answer, address);
     }
 
     void localPort_data() {
