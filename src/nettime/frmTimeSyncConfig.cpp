@@ -91,38 +91,38 @@ void frmTimeSyncConfig::buildControls() {
 
     const auto right = Qt::AlignRight | Qt::AlignVCenter;
     Label7 =
-        rowLabel(Frame1, QStringLiteral("Update Temp :"), twipsRect(60, 240, 1095, 285), right);
-    txtWeatherMin = minutesBox(Frame1, twipsRect(1215, 240, 555, 285));
+        rowLabel(Frame1, QStringLiteral("Update Temp :"), twipsRect(60, 240, 1260, 285), right);
+    txtWeatherMin = minutesBox(Frame1, twipsRect(1380, 240, 600, 285));
     txtWeatherMin->setText(QStringLiteral("60"));
     Label6 = rowLabel(Frame1, QStringLiteral("minutes (enter 0 to disable)"),
-                      twipsRect(1830, 240, 2640, 285));
+                      twipsRect(2040, 240, 2460, 285));
 
     Label1 =
-        rowLabel(Frame1, QStringLiteral("Time Server :"), twipsRect(60, 645, 1095, 315), right);
+        rowLabel(Frame1, QStringLiteral("Time Server :"), twipsRect(60, 645, 1260, 315), right);
     Combo1 = new QComboBox(Frame1);
-    Combo1->setGeometry(twipsRect(1215, 645, 3225, 315));
+    Combo1->setGeometry(twipsRect(1380, 645, 3060, 315));
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->setEditText(QStringLiteral("Combo1"));
     Combo1->setAccessibleName(QStringLiteral("Time Server"));
 
     Label3 =
-        rowLabel(Frame1, QStringLiteral("Sync Every :"), twipsRect(60, 1080, 1095, 285), right);
-    txtSyncMin = minutesBox(Frame1, twipsRect(1215, 1080, 555, 285));
+        rowLabel(Frame1, QStringLiteral("Sync Every :"), twipsRect(60, 1080, 1260, 285), right);
+    txtSyncMin = minutesBox(Frame1, twipsRect(1380, 1080, 600, 285));
     txtSyncMin->setText(QStringLiteral("60"));
     txtSyncMin->installEventFilter(this);
     Label5 = rowLabel(Frame1, QStringLiteral("minutes (enter 0 to disable)"),
-                      twipsRect(1830, 1080, 1950, 285));
+                      twipsRect(2040, 1080, 2460, 285));
     lblRoundTrip = rowLabel(Frame1, QString(), twipsRect(3780, 1080, 720, 285), right);
 
     Label2 =
-        rowLabel(Frame1, QStringLiteral("Server Time :"), twipsRect(60, 1485, 1095, 255), right);
+        rowLabel(Frame1, QStringLiteral("Server Time :"), twipsRect(60, 1485, 1260, 255), right);
     lblNTPTimeValue = rowLabel(Frame1, QStringLiteral("0000/00/00 00:00:00 UTC"),
-                               twipsRect(1215, 1485, 3225, 255));
+                               twipsRect(1380, 1485, 3060, 255));
     Label4 =
-        rowLabel(Frame1, QStringLiteral("Local Time :"), twipsRect(60, 1845, 1095, 255), right);
+        rowLabel(Frame1, QStringLiteral("Local Time :"), twipsRect(60, 1845, 1260, 255), right);
     lblLocalTimeValue = rowLabel(Frame1, QStringLiteral("0000/00/00 00:00:00 UTC"),
-                                 twipsRect(1215, 1845, 3225, 255));
+                                 twipsRect(1380, 1845, 3060, 255));
 
     cmdGet = new QPushButton(QStringLiteral("Compare"), Frame1);
     cmdGet->setGeometry(twipsRect(180, 2295, 1275, 375));
@@ -138,7 +138,13 @@ void frmTimeSyncConfig::buildControls() {
     NtpExchange& exchange = NtpExchange::instance();
     connect(&exchange, &NtpExchange::localTimeValueChanged, lblLocalTimeValue, &QLabel::setText);
     connect(&exchange, &NtpExchange::ntpTimeValueChanged, lblNTPTimeValue, &QLabel::setText);
-    connect(&exchange, &NtpExchange::roundTripChanged, lblRoundTrip, &QLabel::setText);
+    connect(&exchange, &NtpExchange::roundTripChanged, lblRoundTrip,
+            [l = lblRoundTrip](const QString& text) {
+                // It sits over the end of the row's caption and covers it only while it shows.
+                l->setText(text);
+                l->setAutoFillBackground(!text.isEmpty());
+                l->raise();
+            });
 }
 
 void frmTimeSyncConfig::load() {
