@@ -5,14 +5,19 @@
 #include "app/Twips.h"
 #include "app/frmCalendar.h"
 #include "app/frmMain.h"
+#include "nettime/frmTimeSyncConfig.h"
+#include "nettime/frmTimezones.h"
+#include "nettime/modTimes.h"
 #include "settings/Settings.h"
 #include "sticky/frmSticky.h"
 #include "stopwatch/StopwatchForms.h"
 #include "stopwatch/frmTimerWindow.h"
 #include "weather/Weather.h"
+#include "weather/forecast/frmPreview.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QMenu>
 #include <QPointer>
@@ -30,11 +35,18 @@ MenuShower& shower() {
     return s;
 }
 
+// Shows a window without an owner, or brings the open one up.
+void showModeless(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 // The commands. Each runs after the menu has closed; those that unload the host do it
 // last, except where the called operation does it itself.
 
 void mnuGetForecast_Click() {
-    // The forecast window is wired in when it exists.
+    ShowForecast();
     MyPopup::unloadForm();
 }
 
@@ -43,7 +55,9 @@ void mnuUpdateTemp_Click() {
 }
 
 void mnuSyncClock_Click() {
-    // The clock sync is wired in when it exists.
+    NetTime().SetClockOnReply = true;
+    SyncClock();
+    NetTime().SetClockOnReply = false;
     MyPopup::unloadForm();
 }
 
@@ -67,7 +81,7 @@ void mPopCal_Click() {
 }
 
 void mTimezones_Click() {
-    // The world-time window is wired in when it exists.
+    showModeless(frmTimezones::form());
 }
 
 void mPopupOptions_Click() {
@@ -76,7 +90,7 @@ void mPopupOptions_Click() {
 }
 
 void mnuTimeSync_Click() {
-    // The time-sync options window is wired in when it exists.
+    showModeless(frmTimeSyncConfig::form());
     MyPopup::unloadForm();
 }
 
@@ -178,12 +192,14 @@ void OpenContextMenu(const QPoint& globalPos) {
     // Something may have unloaded the host while the menu was open.
     if (!host || !chosen) return;
     // The command runs once the event that opened the menu is done with: "&Exit" deletes
-    // the clock face and the tray icon that may still be delivering it. An item that goes
-    // away with its host before then takes its command along.
+    // the clock face and the tray icon that may still be delivering it, and the item
+    // itself goes with the host. An item that goes away before then runs nothing.
+    QPointer<QAction> item = chosen;
     QMetaObject::invokeMethod(
-        chosen,
-        [chosen] {
-            if (auto* h = MyPopup::loadedForm()) h->click(chosen);
+        QCoreApplication::instance(),
+        [item] {
+            MyPopup* h = MyPopup::loadedForm();
+            if (item && h) h->click(item);
         },
         Qt::QueuedConnection);
 }

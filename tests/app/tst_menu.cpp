@@ -5,14 +5,20 @@
 #include "app/Twips.h"
 #include "app/frmCalendar.h"
 #include "app/frmMain.h"
+#include "nettime/NtpTestPeer.h"
+#include "nettime/frmTimeSyncConfig.h"
+#include "nettime/frmTimezones.h"
 #include "settings/ConfFormat.h"
 #include "settings/Settings.h"
 #include "sticky/frmSticky.h"
 #include "stopwatch/StopwatchForms.h"
 #include "support/TestMain.h"
+#include "weather/forecast/BrowserModule.h"
+#include "weather/forecast/frmPreview.h"
 
 #include <QAction>
 #include <QCalendarWidget>
+#include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,8 +28,20 @@
 
 using namespace horolet;
 
+// Stands in for the desktop's browser.
+class UrlRecorder final : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
 class TestMenu final : public QObject {
     Q_OBJECT
+
+    QTemporaryDir m_noBrowserModule;
+    UrlRecorder m_desktop;
 
     // What the menu looked like each time it opened, and which item to choose.
     struct Opening {
@@ -56,6 +74,17 @@ class TestMenu final : public QObject {
     }
 
 private slots:
+    void initTestCase() {
+        // The forecast window opens without its browser and never reaches the network.
+        SetBrowserModuleDirs({m_noBrowserModule.path()});
+        for (const char* scheme : {"http", "https"})
+            QDesktopServices::setUrlHandler(QLatin1String(scheme), &m_desktop, "open");
+    }
+    void cleanupTestCase() {
+        for (const char* scheme : {"http", "https"})
+            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+    }
+
     void init() {
         test::FreshStart();
         test::Fake().online = false;
@@ -79,6 +108,9 @@ private slots:
         });
     }
     void cleanup() {
+        frmTimezones::unloadForm();
+        frmTimeSyncConfig::unloadForm();
+        frmPreview::unloadForm();
         frmCalendar::unloadForm();
         frmMain::unloadForm();
         MyPopup::unloadForm();
@@ -138,6 +170,9 @@ private slots:
         QTest::newRow("Update Temperature") << "mnuUpdateTemp" << false;
         QTest::newRow("Show Calendar") << "mPopCal" << true;
         QTest::newRow("Main Options") << "mPopupOptions" << true;
+        QTest::newRow("Get Forecast") << "mnuGetForecast" << true;
+        QTest::newRow("Show Timezones") << "mTimezones" << false;
+        QTest::newRow("Timesync Options") << "mnuTimeSync" << true;
     }
     void commandsUnloadTheHost() {
         QFETCH(QString, item);
@@ -198,6 +233,67 @@ private slots:
         choose(QStringLiteral("mPopCal"));
         QCOMPARE(frmCalendar::loadedForm(), f);
         QCOMPARE(f->MonthView1->monthShown(), month);  // not loaded again
+    }
+
+    void windowsOpenModeless() {
+        choose(QStringLiteral("mnuGetForecast"));
+        QVERIFY(frmPreview::loadedForm() && frmPreview::loadedForm()->isVisible());
+        choose(QStringLiteral("mnuTimeSync"));
+        QVERIFY(frmTimeSyncConfig::loadedForm() && frmTimeSyncConfig::loadedForm()->isVisible());
+        for (QWidget* w : {static_cast<QWidget*>(frmPreview::loadedForm()),
+                           static_cast<QWidget*>(frmTimeSyncConfig::loadedForm())}) {
+            QVERIFY(!w->parentWidget());
+            QVERIFY(!w->isModal());
+        }
+        QVERIFY(m_desktop.opened.isEmpty());
+    }
+
+    void timezonesTwiceShowsOneWindow() {
+        choose(QStringLiteral("mTimezones"));
+        frmTimezones* first = frmTimezones::loadedForm();
+        QVERIFY(first && first->isVisible());
+        choose(QStringLiteral("mTimezones"));
+        QCOMPARE(frmTimezones::loadedForm(), first);
+        const QWidgetList tops = QApplication::topLevelWidgets();
+        QCOMPARE(std::count_if(tops.begin(), tops.end(),
+                               [](QWidget* t) { return qobject_cast<frmTimezones*>(t); }),
+                 1);
+        QVERIFY(MyPopup::isLoaded());
+    }
+
+    // The menu's sync sets the clock from the reply and leaves the flag off again.
+    void syncClockSetsTheClock() {
+        const QHostAddress peer(QStringLiteral("127.0.0.77"));
+        test::FakeNtpServer server(peer, 123);
+        if (!server.bound) QSKIP("no permission to serve port 123 on a loopback address");
+        server.script = [](const QByteArray& request) {
+            return QList<test::FakeNtpServer::Datagram>{
+                {test::ServerReply(request, 3913056000u, 0), nullptr}};
+        };
+        FakePlatform& fake = test::Fake();
+        fake.online = true;
+        fake.realTicks = true;  // a lost reply ends the wait after 10 s
+        fake.resolveAnswer = peer.toString();
+        NetTime().NtpServer = QStringLiteral("time.menu.test");
+
+        choose(QStringLiteral("mnuSyncClock"));
+        QCOMPARE(fake.lookups, QStringList{QStringLiteral("time.menu.test")});
+        QCOMPARE(server.requests.size(), 1);
+        QCOMPARE(fake.clockSets.size(), 1);
+        QCOMPARE(fake.clockSets.first().date(), QDate(2024, 1, 1));
+        QVERIFY(!NetTime().SetClockOnReply);
+        QVERIFY(!MyPopup::isLoaded());
+    }
+
+    void syncClockFailureLeavesTheFlagOff() {
+        test::Fake().online = true;
+        test::Fake().resolveAnswer.clear();  // the server's name does not resolve
+        NetTime().NtpServer = QStringLiteral("nowhere.menu.test");
+        choose(QStringLiteral("mnuSyncClock"));
+        QCOMPARE(test::Fake().lookups, QStringList{QStringLiteral("nowhere.menu.test")});
+        QVERIFY(test::Fake().clockSets.isEmpty());
+        QVERIFY(!NetTime().SetClockOnReply);
+        QVERIFY(!MyPopup::isLoaded());
     }
 
     void mainOptionsFolds() {
