@@ -66,10 +66,6 @@ std::optional<QString> ProgressPanelText(qint32 progress, qint32 maximum, const 
            QStringLiteral(" loaded)");
 }
 
-QString WeatherServiceHost() {
-    return ReadOption(QStringLiteral("WeatherHost"), QStringLiteral("localhost:8797"));
-}
-
 QUrl ForecastAddress(const QString& host, const QString& zipCode) {
     QUrl url(QStringLiteral("http://") + host, QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty() || !url.path().isEmpty() || url.hasQuery() ||

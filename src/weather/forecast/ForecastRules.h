@@ -38,9 +38,6 @@ QSize BrowserSizeTwips(int clientWidth, int clientHeight);
 std::optional<QString> ProgressPanelText(qint32 progress, qint32 maximum,
                                          const QLocale& locale = QLocale());
 
-// The host (host or host:port) of the weather service, from the store.
-QString WeatherServiceHost();
-
 // The forecast page for a zip code; invalid when host is not a plain host[:port].
 QUrl ForecastAddress(const QString& host, const QString& zipCode);
 

@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "app/Twips.h"
 #include "platform/Platform.h"
+#include "weather/Weather.h"
 #include "weather/forecast/BrowserModule.h"
 #include "weather/forecast/ForecastBrowser.h"
 
@@ -90,13 +91,13 @@ void frmPreview::createBrowser() {
     }
     m_browserError =
         module.factory ? QStringLiteral("The browser could not be created.") : module.error;
-    auto* standIn = new QLabel(this);
-    standIn->setWordWrap(true);
-    standIn->setAlignment(Qt::AlignCenter);
-    standIn->setTextFormat(Qt::RichText);
-    standIn->setOpenExternalLinks(true);
-    standIn->setMargin(8);
-    WebBrowser1 = standIn;
+    m_standIn = new QLabel(this);
+    m_standIn->setWordWrap(true);
+    m_standIn->setAlignment(Qt::AlignCenter);
+    m_standIn->setTextFormat(Qt::RichText);
+    m_standIn->setOpenExternalLinks(true);
+    m_standIn->setMargin(8);
+    WebBrowser1 = m_standIn;
 }
 
 void frmPreview::load() {
@@ -114,13 +115,12 @@ void frmPreview::load() {
     platform().hideFromTaskbar(this);
 
     // 3. The forecast page for the zip code of this moment.
-    const QString host = WeatherServiceHost();
+    const QString host = WeatherHost();
     m_address = ForecastAddress(host, App().ZipCode);
     if (!m_address.isValid()) {
         webSB->setPanelText(1, QStringLiteral("No forecast address."));
         webSB->setPanelText(2, QStringLiteral("Weather host \"%1\" is not usable.").arg(host));
-        if (!m_browser)
-            qobject_cast<QLabel*>(WebBrowser1.data())->setText(webSB->panelText(2).toHtmlEscaped());
+        if (m_standIn) m_standIn->setText(webSB->panelText(2).toHtmlEscaped());
         return;
     }
     if (m_browser) {
@@ -131,11 +131,10 @@ void frmPreview::load() {
     webSB->setPanelText(1, QStringLiteral("No built-in browser."));
     webSB->setPanelText(2, shown);
     webSB->setToolTip(m_browserError);
-    qobject_cast<QLabel*>(WebBrowser1.data())
-        ->setText(QStringLiteral("The forecast cannot be shown here: the built-in browser is "
-                                 "not available.<br><br><a href=\"%1\">%2</a>")
-                      .arg(QString::fromLatin1(m_address.toEncoded()).toHtmlEscaped(),
-                           shown.toHtmlEscaped()));
+    m_standIn->setText(QStringLiteral("The forecast cannot be shown here: the built-in browser is "
+                                      "not available.<br><br><a href=\"%1\">%2</a>")
+                           .arg(QString::fromLatin1(m_address.toEncoded()).toHtmlEscaped(),
+                                shown.toHtmlEscaped()));
     m_offerPending = true;
 }
 

@@ -70,6 +70,7 @@ private:
     void offerDesktopBrowser();
 
     ForecastBrowser* m_browser = nullptr;  // lives as long as WebBrowser1
+    QLabel* m_standIn = nullptr;           // WebBrowser1 when there is no browser
     QString m_browserError;
     QUrl m_address;
     bool m_offerPending = false;

@@ -129,6 +129,19 @@ private slots:
         QCOMPARE(QUrlQuery(m_requests.last()).queryItemValue(QStringLiteral("z")),
                  QStringLiteral("10001"));
     }
+
+    // A run that ends with the window open closes it while the application still stands
+    // (the engine crashes the exit otherwise) and keeps its place.
+    void endOfRunClosesTheWindow() {
+        openAndWatch();
+        QTRY_COMPARE_WITH_TIMEOUT(m_requests.size(), 1, 60000);
+        frmPreview::loadedForm()->move(150, 75);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QCoreApplication::exec();
+        QVERIFY(!frmPreview::isLoaded());
+        QCOMPARE(ReadOption(QStringLiteral("forLeft"), QString()), QStringLiteral("2250"));
+        QCOMPARE(ReadOption(QStringLiteral("forTop"), QString()), QStringLiteral("1125"));
+    }
 };
 
 HOROLET_TEST_MAIN(TestForecastBrowser)

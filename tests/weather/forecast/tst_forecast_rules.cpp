@@ -101,12 +101,6 @@ private slots:
         QCOMPARE(query.queryItemValue(QStringLiteral("z"), QUrl::FullyDecoded), zip);
     }
 
-    void hostSetting() {
-        QCOMPARE(WeatherServiceHost(), QStringLiteral("localhost:8797"));
-        WriteOption(QStringLiteral("WeatherHost"), QStringLiteral("127.0.0.1:5000"));
-        QCOMPARE(WeatherServiceHost(), QStringLiteral("127.0.0.1:5000"));
-    }
-
     void browserSize_data() {
         QTest::addColumn<QSize>("client");
         QTest::addColumn<QSize>("browser");
