@@ -163,13 +163,15 @@ for _ in $(seq 20); do [[ $(store_value StickyText) == 'Milk and eggs' ]] && bre
 pass "text typed into the note is in the store at once"
 
 # --- The menu on the clock face, and the windows its items open.
-visible_windows() { xdotool search --onlyvisible --class horolet | sort; }
+visible_windows() { xdotool search --onlyvisible --class horolet 2>/dev/null | sort; }
 menu_shown() {
   local win info
   for win in $(comm -13 <(echo "$menu_before") <(visible_windows)); do
-    info=$(xwininfo -id "$win")
+    info=$(xwininfo -id "$win" 2>/dev/null) || continue  # gone meanwhile
     grep -q 'Override Redirect State: yes' <<<"$info" || continue
-    (($(awk '/Height:/ {print $2}' <<<"$info") >= 100)) && return 0
+    (($(awk '/Height:/ {print $2}' <<<"$info") >= 100)) || continue
+    # Not the balloon that hovering over the clock face may bring up.
+    xprop -id "$win" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q '_NET_WM_WINDOW_TYPE_TOOLTIP' || return 0
   done
   return 1
 }
@@ -177,6 +179,7 @@ menu() {  # menu KEY...: opens the menu with a right click on the clock face, th
   menu_before=$(visible_windows)
   xdotool mousemove $((mx + 70)) $((my + 12)) click 3
   wait_for menu_shown || fail "a right click on the clock face did not open the menu"
+  sleep 0.3  # the menu takes the keyboard just after it maps
   xdotool key "$@"
 }
 opens() {  # opens TITLE WHAT

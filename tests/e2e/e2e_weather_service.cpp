@@ -12,6 +12,7 @@
 #include <QTcpSocket>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
