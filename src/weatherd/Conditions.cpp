@@ -131,26 +131,28 @@ Elements ConditionElements(const StationPlace& place, const Observation& now,
 
     const std::optional<double> tempF =
         now.temperatureC ? std::optional(FahrenheitOf(*now.temperatureC)) : std::nullopt;
-    const std::optional<double> windMph =
-        now.windSpeedMs ? std::optional(MphOf(*now.windSpeedMs)) : std::nullopt;
+    // A plain flag and value rather than an optional: GCC's -O2 flow analysis reports the
+    // optional's payload as maybe-uninitialized.
+    const bool hasWind = now.windSpeedMs.has_value();
+    const double windMph = hasWind ? MphOf(*now.windSpeedMs) : 0.0;
     if (tempF) {
         add("temp_f", WholeNumber(*tempF));
         add("temperature_string", TemperatureText(*now.temperatureC));
     }
     const bool heatApplies = tempF && *tempF >= kHeatIndexFromF;
     const bool chillApplies =
-        tempF && *tempF <= kWindChillUpToF && (!windMph || *windMph > kWindChillAboveMph);
+        tempF && *tempF <= kWindChillUpToF && (!hasWind || windMph > kWindChillAboveMph);
     if (auto hi = FeelsLike(now.temperatureC, now.heatIndexC, heatApplies))
         add("heat_index_string", *hi);
     if (auto wc = FeelsLike(now.temperatureC, now.windChillC, chillApplies))
         add("windchill_string", *wc);
     if (!now.description.isEmpty()) add("weather", now.description);
     if (now.humidityPercent) add("relative_humidity", WholeNumber(*now.humidityPercent));
-    if (windMph && std::lround(*windMph) == 0)
+    if (hasWind && std::lround(windMph) == 0)
         add("wind_dir", QStringLiteral("Calm"));
     else if (now.windDirectionDeg)
         add("wind_dir", CompassName(*now.windDirectionDeg));
-    if (windMph) add("wind_mph", WholeNumber(*windMph));
+    if (hasWind) add("wind_mph", WholeNumber(windMph));
     if (now.visibilityM) add("visiblity", VisibilityText(*now.visibilityM));
     if (now.pressurePa) {
         add("pressure_string", PressureText(*now.pressurePa));
