@@ -20,11 +20,14 @@ start_xvfb() {
   if ! command -v Xvfb >/dev/null; then
     echo "SKIPPED: Xvfb is not installed, the end-to-end run cannot start"; exit 77
   fi
-  local n
-  for n in $(seq 90 140); do
-    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-    local pid=$!
+  # Xvfb picks a free display itself and reports it, so that runs side by side never
+  # share one.
+  local fifo="$E2E_TMP/displayfd" n=""
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  local pid=$!
+  read -r -t 10 n <"$fifo" || true
+  if [[ -n "$n" ]]; then
     for _ in $(seq 50); do
       if xdpyinfo -display ":$n" >/dev/null 2>&1; then
         E2E_PIDS+=("$pid"); export DISPLAY=":$n"; return 0
@@ -32,8 +35,8 @@ start_xvfb() {
       kill -0 "$pid" 2>/dev/null || break
       sleep 0.1
     done
-    kill "$pid" 2>/dev/null || true
-  done
+  fi
+  kill "$pid" 2>/dev/null || true
   echo "SKIPPED: Xvfb could not start, the end-to-end run cannot start"; exit 77
 }
 
