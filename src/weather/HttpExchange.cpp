@@ -33,6 +33,7 @@ HttpReply exchange(const HttpRequest& request) {
     QEventLoop loop;
     QTimer limit;
     limit.setSingleShot(true);
+    limit.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5 % early
     bool overTime = false;
     bool overSize = false;
     QByteArray body;
