@@ -88,14 +88,18 @@ frmMain::~frmMain() = default;
 void frmMain::buildControls() {
     ClockBackground = new ClockBackgroundBox(this);
     ClockBackground->setGeometry(twipsRect(60, 60, 2000, 570));
+    ClockBackground->setAccessibleName(QStringLiteral("Clock"));
 
     CurrentTime = label(ClockBackground, QStringLiteral("Initializing..."), Qt::AlignCenter,
                         twipsRect(60, -30, 1755, 330));
     CurrentTime->setFont(tahoma(14.25));
+    // A label's accessible name is its text; the description says what the text is.
+    CurrentTime->setAccessibleDescription(QStringLiteral("Time"));
     greenOnBlue(CurrentTime);
     CurrentDate = label(ClockBackground, QStringLiteral("Starting up ..."), Qt::AlignCenter,
                         twipsRect(165, 285, 1575, 195));
     greenOnBlue(CurrentDate);
+    CurrentDate->setAccessibleDescription(QStringLiteral("Date or current weather"));
 
     ShowStickyButton = new QToolButton(ClockBackground);
     ShowStickyButton->setGeometry(twipsRect(15, 345, 157, 155));
@@ -120,6 +124,7 @@ void frmMain::buildControls() {
     MyPic->setGeometry(twipsRect(180, 795, 570, 510));
     MyPic->setPixmap(ClockFacePicture(32));
     MyPic->setAlignment(Qt::AlignCenter);
+    MyPic->setAccessibleName(QStringLiteral("Horolet clock face"));
     MyCopyright = label(this, QStringLiteral("(c) 2026 Horolet"), Qt::AlignRight,
                         twipsRect(630, 1770, 1305, 225));
     MyName = label(this, QStringLiteral("by the Horolet developers"), Qt::AlignRight,
@@ -146,6 +151,7 @@ void frmMain::buildControls() {
     ToggleTimer->setAccessibleName(QStringLiteral("Start or pause the stopwatch"));
     TimerTextStatus = label(Frame1, QStringLiteral("(Timer stopped)"), Qt::AlignCenter,
                             twipsRect(525, 1320, 1275, 255));
+    TimerTextStatus->setAccessibleDescription(QStringLiteral("Stopwatch state"));
     ResetTimer = new QPushButton(QStringLiteral("&Reset Timer"), Frame1);
     ResetTimer->setGeometry(twipsRect(150, 1680, 1640, 375));
     ShowCalendar = new QPushButton(CalendarPicture(), QStringLiteral("&View Calendar"), Frame1);

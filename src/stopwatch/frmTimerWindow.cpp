@@ -25,6 +25,7 @@ frmTimerWindow::frmTimerWindow()
     ElapsedTimeText = new QLabel(QStringLiteral("None"), TimerPictureBox);
     ElapsedTimeText->setGeometry(twipsRect(0, 0, 1965, 225));
     ElapsedTimeText->setAlignment(Qt::AlignCenter);
+    ElapsedTimeText->setAccessibleDescription(QStringLiteral("Stopwatch reading"));
 }
 
 frmTimerWindow::~frmTimerWindow() = default;
