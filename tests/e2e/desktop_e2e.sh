@@ -162,6 +162,18 @@ for _ in $(seq 20); do [[ $(store_value StickyText) == 'Milk and eggs' ]] && bre
   fail "typed text not in the store at once: '$(store_value StickyText)'"
 pass "text typed into the note is in the store at once"
 
+# --- A drag on the clock face moves the clock; the new place is the session's.
+xdotool mousemove $((mx + 70)) $((my + 12)) mousedown 1
+for step in 1 2 3 4 5 6; do
+  xdotool mousemove $((mx + 70 + step * 10)) $((my + 12 + step * 5))
+  sleep 0.05
+done
+xdotool mouseup 1
+moved() { read -r x y _ _ < <(geometry "$main"); [[ "$x $y" == "160 430" ]]; }
+wait_for moved || fail "a drag by 60,30 px left the clock at $(geometry "$main")"
+read -r mx my _ _ < <(geometry "$main")
+pass "a drag on the clock face moves it"
+
 # --- The menu on the clock face, and the windows its items open.
 visible_windows() { xdotool search --onlyvisible --class horolet 2>/dev/null | sort; }
 menu_shown() {
@@ -255,8 +267,8 @@ wait "$app" || status=$?
 expect() {  # expect KEY VALUE
   [[ $(store_value "$1") == "$2" ]] || fail "after Exit $1 is '$(store_value "$1")', expected '$2'"
 }
-expect Top 6000
-expect Left 1500
+expect Top 6450  # 430 px, where the drag left it
+expect Left 2400
 expect StickyVisible True
 expect StickyTitle Shopping
 expect StickyText 'Milk and eggs'
