@@ -12,33 +12,27 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 
 #include <sys/inotify.h>
 #include <unistd.h>
 
 namespace horolet::test {
 
-// The store read straight from its file, bypassing any cache of the process.
-inline QSettings::SettingsMap StoredOnDisk() {
+// Read straight from the file, bypassing any cache of the process.
+inline QString StoredOption(const QString& key) {
     QFile f(SettingsFilePath());
     QSettings::SettingsMap map;
     if (f.open(QIODevice::ReadOnly)) readConf(f, map);
-    return map;
-}
-
-inline QString StoredOption(const QString& key) {
-    return StoredOnDisk().value(QStringLiteral("Options/") + key).toString();
+    return map.value(QStringLiteral("Options/") + key).toString();
 }
 
 // Counts the times the store file is put in place (created or renamed over).
 class StoreReplacements final {
 public:
-    StoreReplacements() {
+    StoreReplacements() : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
         const QFileInfo file(SettingsFilePath());
         QDir().mkpath(file.path());
-        m_name = file.fileName().toLocal8Bit();
-        m_fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        m_name = QFile::encodeName(file.fileName());
         if (m_fd >= 0)
             inotify_add_watch(m_fd, QFile::encodeName(file.path()).constData(),
                               IN_MOVED_TO | IN_CREATE);
@@ -49,19 +43,15 @@ public:
     StoreReplacements(const StoreReplacements&) = delete;
     StoreReplacements& operator=(const StoreReplacements&) = delete;
 
-    bool valid() const { return m_fd >= 0; }
-
-    // Replacements since the last call.
+    // Replacements since the last call, -1 without inotify.
     int take() {
+        if (m_fd < 0) return -1;
         int count = 0;
         alignas(inotify_event) char buf[8192];
-        for (;;) {
-            const ssize_t n = read(m_fd, buf, sizeof buf);
-            if (n <= 0) break;
+        for (ssize_t n; (n = read(m_fd, buf, sizeof buf)) > 0;) {
             for (ssize_t at = 0; at < n;) {
                 const auto* e = reinterpret_cast<const inotify_event*>(buf + at);
-                const bool named = e->len > 0 && m_name == QByteArray(e->name);
-                if (named && (e->mask & (IN_MOVED_TO | IN_CREATE))) ++count;
+                if (e->len > 0 && m_name == QByteArray(e->name)) ++count;
                 at += ssize_t(sizeof(inotify_event) + e->len);
             }
         }
@@ -69,7 +59,7 @@ public:
     }
 
 private:
-    int m_fd = -1;
+    int m_fd;
     QByteArray m_name;
 };
 
@@ -82,13 +72,12 @@ inline void ResetNoteValues() {
 // Note values as the main window's load would leave them.
 inline void SetNoteValues(const QString& title, const QString& text, float left = 1500,
                           float top = 1800, float width = 3000, float height = 3000) {
-    StickyValues& note = Sticky();
-    note.StickyTitle = title;
-    note.StickyText = text;
-    note.StickyLeft = left;
-    note.StickyTop = top;
-    note.StickyWidth = width;
-    note.StickyHeight = height;
+    Sticky().StickyTitle = title;
+    Sticky().StickyText = text;
+    Sticky().StickyLeft = left;
+    Sticky().StickyTop = top;
+    Sticky().StickyWidth = width;
+    Sticky().StickyHeight = height;
 }
 
 }  // namespace horolet::test

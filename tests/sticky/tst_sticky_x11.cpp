@@ -8,105 +8,46 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QLineEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <xcb/xcb.h>
 
-#include <string>
+#include <cstdio>
+#include <cstdlib>
 
 using namespace horolet;
 
 namespace {
 
-// What Qt's own handling says of a client message it does not know: proof that a message
-// got there.
-const QRegularExpression kReachedQt(QStringLiteral("^Unhandled client message"));
-
-// Every message that reaches Qt must be one the test expects there.
-void expectAtQt(int messages) {
-    QTest::failOnWarning(kReachedQt);
-    for (int i = 0; i < messages; ++i) QTest::ignoreMessage(QtWarningMsg, kReachedQt);
-}
-
-// An X server on a free display for the length of the run.
+// An X server on a free display for the length of the run; the shell reports its process
+// id first, Xvfb its display number once it takes clients.
 class Xvfb final {
 public:
-    Xvfb() { start(); }
+    Xvfb() {
+        FILE* out = popen(
+            "Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp "
+            "2>/dev/null & echo $!",
+            "r");
+        if (!out) return;
+        char line[64];
+        if (fgets(line, sizeof line, out)) m_pid = std::atoi(line);
+        if (fgets(line, sizeof line, out)) display = ':' + QByteArray(line).trimmed();
+        pclose(out);
+    }
     ~Xvfb() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-        }
+        if (m_pid > 0) kill(m_pid, SIGTERM);
     }
     Xvfb(const Xvfb&) = delete;
     Xvfb& operator=(const Xvfb&) = delete;
 
-    bool running() const { return !m_display.isEmpty(); }
-    QByteArray display() const { return m_display; }
-    QString failure() const { return m_failure; }
+    QByteArray display;  // empty: Xvfb did not start
 
 private:
-    void start() {
-        int fds[2];
-        if (pipe(fds) != 0) {
-            m_failure = QStringLiteral("no pipe for its display number");
-            return;
-        }
-        const pid_t pid = fork();
-        if (pid == 0) {
-            close(fds[0]);
-            const int devnull = open("/dev/null", O_WRONLY);
-            if (devnull >= 0) {
-                dup2(devnull, STDOUT_FILENO);
-                dup2(devnull, STDERR_FILENO);
-            }
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x800x24",
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        if (pid < 0) {
-            close(fds[0]);
-            m_failure = QStringLiteral("fork failed");
-            return;
-        }
-        m_pid = pid;
-        // Xvfb writes its display number once it takes clients; EOF means it ended.
-        QByteArray number;
-        QElapsedTimer waited;
-        waited.start();
-        pollfd p{fds[0], POLLIN, 0};
-        while (!number.endsWith('\n') && waited.elapsed() < 20000) {
-            if (poll(&p, 1, 500) <= 0) continue;
-            char buf[32];
-            const ssize_t n = read(fds[0], buf, sizeof buf);
-            if (n <= 0) break;
-            number.append(buf, n);
-        }
-        close(fds[0]);
-        if (!number.endsWith('\n')) {
-            m_failure = QStringLiteral("Xvfb did not report a display (is it installed?)");
-            return;
-        }
-        m_display = ':' + number.trimmed();
-    }
-
-    pid_t m_pid = -1;
-    QByteArray m_display;
-    QString m_failure;
+    int m_pid = -1;
 };
-
-Xvfb* g_xvfb = nullptr;
 
 // Sees the client messages that get past the window procedures, as Qt's own handling
 // would: installed before any note exists, so it runs after the note's procedure.
@@ -118,18 +59,18 @@ public:
         quint32 data[3];
     };
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-        if (eventType != "xcb_generic_event_t") return false;
         const auto* e = static_cast<const xcb_generic_event_t*>(message);
-        if ((e->response_type & 0x7f) != XCB_CLIENT_MESSAGE) return false;
+        if (eventType != "xcb_generic_event_t" || (e->response_type & 0x7f) != XCB_CLIENT_MESSAGE)
+            return false;
         const auto* cm = reinterpret_cast<const xcb_client_message_event_t*>(e);
         seen.append(
             {cm->window, cm->type, {cm->data.data32[0], cm->data.data32[1], cm->data.data32[2]}});
         return false;
     }
     bool saw(xcb_window_t window, quint32 message) const {
-        for (const Seen& s : seen)
-            if (s.window == window && s.data[0] == message) return true;
-        return false;
+        return std::any_of(seen.begin(), seen.end(), [&](const Seen& s) {
+            return s.window == window && s.data[0] == message;
+        });
     }
     QList<Seen> seen;
 };
@@ -182,96 +123,50 @@ class TestStickyX11 final : public QObject {
 
 private slots:
     void initTestCase() {
-        if (!g_xvfb->running())
-            QSKIP(qPrintable(QStringLiteral("Xvfb could not start: ") + g_xvfb->failure()));
-        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) QSKIP("Xvfb could not start");
         installPlatform(std::make_unique<LinuxPlatform>());
         qApp->installNativeEventFilter(&m_log);
-    }
-    void init() {
-        ResetGlobals();
-        test::ResetNoteValues();
-        QDir(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Horolet"))
-            .removeRecursively();
-        m_log.seen.clear();
     }
     void cleanup() { frmSticky::unloadForm(); }
 
     void swallowsC0FFFFAndPassesTheRest() {
+        showNote();
+        frmSticky::unloadForm();  // a reloaded note is hooked afresh
         frmSticky* note = showNote();
         QVERIFY(Hook().HookInstalled);
+        QWidget other;
+        other.show();
         const auto window = xcb_window_t(note->winId());
+        const auto otherWindow = xcb_window_t(other.winId());
         XClient x;
         QVERIFY(x.ok());
         const xcb_atom_t type = x.atom("HOROLET_WINDOW_MESSAGE");
-        expectAtQt(1);
+        // What Qt's own handling says of a client message it does not know: exactly the
+        // two messages expected to get there may reach it.
+        const QRegularExpression reachedQt(QStringLiteral("^Unhandled client message"));
+        QTest::failOnWarning(reachedQt);
+        QTest::ignoreMessage(QtWarningMsg, reachedQt);
+        QTest::ignoreMessage(QtWarningMsg, reachedQt);
         x.send(window, type, kSwallowedMessage, 1, 2);
+        x.send(otherWindow, type, kSwallowedMessage, 0, 0);  // only the note is hooked
         x.send(window, type, 0x0201, 7, 8);
-        // One client's events arrive in order: once the second is seen, the first was handled.
+        // One client's events arrive in order: once the last is seen, the others were handled.
         QTRY_VERIFY(m_log.saw(window, 0x0201));
         QVERIFY(!m_log.saw(window, kSwallowedMessage));
+        QVERIFY(m_log.saw(otherWindow, kSwallowedMessage));
         const ClientMessageLog::Seen& passed = m_log.seen.last();
         QCOMPARE(passed.type, type);
         QCOMPARE(passed.data[1], 7u);
         QCOMPARE(passed.data[2], 8u);
-    }
-
-    void otherWindowsAreNotTouched() {
-        showNote();
-        QWidget other;
-        other.show();
-        const auto window = xcb_window_t(other.winId());
-        XClient x;
-        const xcb_atom_t type = x.atom("HOROLET_WINDOW_MESSAGE");
-        expectAtQt(1);
-        x.send(window, type, kSwallowedMessage, 0, 0);
-        QTRY_VERIFY(m_log.saw(window, kSwallowedMessage));
-    }
-
-    void closeRequestReachesQtsOwnHandling() {
-        frmSticky* note = showNote();
-        note->dataStickyTitle->setText(QStringLiteral("closed by the server"));
-        const auto window = xcb_window_t(note->winId());
-        XClient x;
-        x.send(window, x.atom("WM_PROTOCOLS"), x.atom("WM_DELETE_WINDOW"), XCB_CURRENT_TIME, 0);
-        // Qt turns it into a close: the note unloads, unhooking and saving as it goes.
-        QTRY_VERIFY(!frmSticky::isLoaded());
-        QVERIFY(!Hook().HookInstalled);
-        QCOMPARE(test::StoredOption(QStringLiteral("StickyTitle")),
-                 QStringLiteral("closed by the server"));
-    }
-
-    void reloadedNoteIsHookedAndUnhookedNoteIsNot() {
-        showNote();
-        frmSticky::unloadForm();
-        frmSticky* note = showNote();
-        const auto window = xcb_window_t(note->winId());
-        XClient x;
-        const xcb_atom_t type = x.atom("HOROLET_WINDOW_MESSAGE");
-        expectAtQt(2);  // message 1 now, 0xC0FFFF once unhooked
-        x.send(window, type, kSwallowedMessage, 0, 0);
-        x.send(window, type, 1, 0, 0);
-        QTRY_VERIFY(m_log.saw(window, 1));
-        QVERIFY(!m_log.saw(window, kSwallowedMessage));
-
-        UnhookWindow();
-        x.send(window, type, kSwallowedMessage, 0, 0);
-        QTRY_VERIFY(m_log.saw(window, kSwallowedMessage));
-        HookWindow();  // back as the note expects it when it unloads
     }
 };
 
 int main(int argc, char** argv) {
     QTemporaryDir configDir;
     qputenv("XDG_CONFIG_HOME", configDir.path().toLocal8Bit());
-    Xvfb xvfb;
-    g_xvfb = &xvfb;
-    if (xvfb.running()) {
-        qputenv("DISPLAY", xvfb.display());
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    } else {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    const Xvfb xvfb;
+    qputenv("DISPLAY", xvfb.display);
+    qputenv("QT_QPA_PLATFORM", xvfb.display.isEmpty() ? "offscreen" : "xcb");
     int status = 0;
     {
         QApplication app(argc, argv);
