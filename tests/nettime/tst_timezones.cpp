@@ -50,42 +50,24 @@ private slots:
         const auto& table = ZoneTable();
         QCOMPARE(int(table.size()), 111);
         QCOMPARE(QLatin1String(table.front().text), QLatin1String("US & Canada - Central Time"));
-        QCOMPARE(table.front().offsetHours, -6.0);
         QCOMPARE(QLatin1String(table.back().text), QLatin1String("Yakutsk"));
-        QCOMPARE(table.back().offsetHours, 9.0);
         QStringList unshifted;
         QSet<QString> texts;
         for (const ZoneEntry& e : table) {
             QVERIFY2(e.offsetHours * 2 == std::round(e.offsetHours * 2), e.text);
-            QVERIFY2(e.offsetHours >= -12 && e.offsetHours <= 12, e.text);
             if (!e.shiftedInDaylightTime) unshifted << QLatin1String(e.text);
             texts.insert(QLatin1String(e.text));
         }
         QCOMPARE(unshifted, (QStringList{QStringLiteral("Brisbane"), QStringLiteral("Hawaii")}));
         QCOMPARE(texts.size(), 111);
+        // In daylight time every entry but the two moves an hour; the list starts at 1.
+        const ZoneOffsetArray dst = BuildZoneOffsets(-1);
+        QCOMPARE(int(dst.size()), 116);
+        QCOMPARE(dst[std::size_t(listPosition(QStringLiteral("Tokyo")) + 1)], 10.0);
+        QCOMPARE(dst[std::size_t(listPosition(QStringLiteral("Hawaii")) + 1)], -10.0);
         // The texts as the list shows them, odd spellings kept.
         for (const char* odd : {"Aukland", "Edingburgh", "Cape Verde Is.", "Indiana (East)"})
             QVERIFY2(listPosition(QLatin1String(odd)) >= 0, odd);
-        QCOMPARE(table[std::size_t(listPosition(QStringLiteral("Newfoundland")))].offsetHours,
-                 -3.5);
-    }
-
-    void zoneOffsets_data() {
-        QTest::addColumn<int>("shift");
-        QTest::newRow("standard time") << 0;
-        QTest::newRow("daylight time") << -1;
-    }
-    void zoneOffsets() {
-        QFETCH(int, shift);
-        const ZoneOffsetArray offsets = BuildZoneOffsets(qint16(shift));
-        QCOMPARE(int(offsets.size()), 116);
-        QCOMPARE(offsets[0], 0.0);
-        for (std::size_t i = 112; i < 116; ++i) QCOMPARE(offsets[i], 0.0);
-        for (int p = 0; p < kZoneCount; ++p) {
-            const ZoneEntry& e = ZoneTable()[std::size_t(p)];
-            const double expected = e.shiftedInDaylightTime ? e.offsetHours - shift : e.offsetHours;
-            QCOMPARE(offsets[std::size_t(p) + 1], expected);
-        }
     }
 
     void localZoneBias_data() {
@@ -98,8 +80,6 @@ private slots:
             << zoneInfo(Outcome::Standard, 300) << true << 300.0 << 0;
         QTest::newRow("daylight, bias 300")
             << zoneInfo(Outcome::Daylight, 300) << true << 240.0 << -1;
-        QTest::newRow("daylight in Adelaide")
-            << zoneInfo(Outcome::Daylight, -570) << true << -630.0 << -1;
         QTest::newRow("half-hour shift rounds to even 0")
             << zoneInfo(Outcome::Daylight, -630, -30) << true << -660.0 << 0;
         QTest::newRow("90-minute shift rounds to even -2")
@@ -148,14 +128,9 @@ private slots:
         QTest::newRow("daylight: Hawaii stays UTC - 10 h")
             << eastDst << -4 << utc(2026, 7, 1, 12) << "Hawaii"
             << "2:00:00 am" << QDate(2026, 7, 1);
-        QTest::newRow("daylight: Brisbane stays UTC + 10 h")
-            << eastDst << -4 << utc(2026, 7, 1, 12) << "Brisbane"
-            << "10:00:00 pm" << QDate(2026, 7, 1);
         QTest::newRow("daylight: Bombay is UTC + 6.5 h")
             << eastDst << -4 << utc(2026, 7, 1, 12) << "Bombay"
             << "6:30:00 pm" << QDate(2026, 7, 1);
-        QTest::newRow("before a pick: UTC") << eastStd << -5 << utc(2026, 12, 5, 13) << ""
-                                            << "1:00:00 pm" << QDate(2026, 12, 5);
         QTest::newRow("half past midnight")
             << zoneInfo(Outcome::Standard, 0) << 0 << utc(2026, 12, 5, 0, 30) << ""
             << "12:30:00 am" << QDate(2026, 12, 5);
@@ -194,14 +169,12 @@ private slots:
         frmTimezones* w = frmTimezones::form();
         QCOMPARE(w->windowTitle(), QStringLiteral("What Time Is It?"));
         QCOMPARE(w->cmbTimezones->count(), 111);
-        QCOMPARE(w->cmbTimezones->itemText(21), QStringLiteral("Brisbane"));
         QCOMPARE(w->cmbTimezones->currentText(), QStringLiteral("UTC Time"));
         QCOMPARE(w->LocalBiasMinutes, 240.0);
         QCOMPARE(int(w->DstShiftHours), -1);
         QCOMPARE(w->ZoneOffsetMinutes, 0.0);
         QCOMPARE(w->Command1->text(), QStringLiteral("&Close"));
         QVERIFY(w->Timer1->isActive());
-        QCOMPARE(w->Timer1->interval(), 1000);
         QVERIFY(fake.boxes.isEmpty());
 
         // One window: another reference finds the same one, picks kept.
@@ -235,26 +208,28 @@ private slots:
         QCOMPARE(w->ZoneOffsetMinutes, 8 * 60.0);
     }
 
-    void zoneWithoutDaylightSavingOpens() {
-        // UTC has no daylight rules at all; the window opens and shows UTC.
+    // A zone without daylight rules (UTC here) opens and shows its time; rules that
+    // exist but cannot be read refuse to open.
+    void openingDependsOnTheRules_data() {
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("no daylight saving at all") << true;
+        QTest::newRow("rules that cannot be read") << false;
+    }
+    void openingDependsOnTheRules() {
+        QFETCH(bool, readable);
         FakePlatform& fake = test::Fake();
-        fake.zoneInfo = DescribeZone(QTimeZone::utc(), utc(2026, 7, 1));
+        fake.zoneInfo = readable ? DescribeZone(QTimeZone::utc(), utc(2026, 7, 1))
+                                 : zoneInfo(Outcome::NoDaylightInfo, 0);
         fake.utcNow = utc(2026, 7, 1, 9, 15);
         frmTimezones* w = frmTimezones::form();
         w->show();
-        QVERIFY(w->isVisible());
-        QVERIFY(fake.boxes.isEmpty());
-        w->Timer1_Timer();
-        QCOMPARE(w->txtZonetime->text(), QStringLiteral("9:15:00 am"));
-    }
-
-    void unreadableRulesRefuseToOpen() {
-        FakePlatform& fake = test::Fake();
-        fake.zoneInfo = zoneInfo(Outcome::NoDaylightInfo, 0);
-        frmTimezones* w = frmTimezones::form();
-        QVERIFY(w);
-        w->show();
-        QVERIFY(!w->isVisible());
+        QCOMPARE(w->isVisible(), readable);
+        if (readable) {
+            QVERIFY(fake.boxes.isEmpty());
+            w->Timer1_Timer();
+            QCOMPARE(w->txtZonetime->text(), QStringLiteral("9:15:00 am"));
+            return;
+        }
         QCOMPARE(fake.boxes.size(), 1);
         QCOMPARE(fake.boxes[0].text, QStringLiteral("Cannot determine local time zone."));
         QCOMPARE(fake.boxes[0].icon, MsgIcon::Critical);
@@ -275,20 +250,10 @@ private slots:
             << QByteArray("Asia/Tokyo") << summer << Outcome::Standard << -540 << 0;
         QTest::newRow("Arizona") << QByteArray("America/Phoenix") << summer << Outcome::Standard
                                  << 420 << 0;
-        QTest::newRow("India") << QByteArray("Asia/Kolkata") << winter << Outcome::Standard << -330
-                               << 0;
-        QTest::newRow("New York, winter")
-            << QByteArray("America/New_York") << winter << Outcome::Standard << 300 << -60;
         QTest::newRow("New York, summer")
             << QByteArray("America/New_York") << summer << Outcome::Daylight << 300 << -60;
-        QTest::newRow("Dublin, winter")
-            << QByteArray("Europe/Dublin") << winter << Outcome::Standard << 0 << -60;
-        QTest::newRow("Dublin, summer")
-            << QByteArray("Europe/Dublin") << summer << Outcome::Daylight << 0 << -60;
         QTest::newRow("Sydney, January")
             << QByteArray("Australia/Sydney") << winter << Outcome::Daylight << -600 << -60;
-        QTest::newRow("Sydney, July")
-            << QByteArray("Australia/Sydney") << summer << Outcome::Standard << -600 << -60;
         QTest::newRow("Lord Howe's half hour")
             << QByteArray("Australia/Lord_Howe") << winter << Outcome::Daylight << -630 << -30;
     }
@@ -307,10 +272,7 @@ private slots:
         QCOMPARE(info.standardBiasMinutes, 0);
         // What the window makes of it is the zone's real offset.
         QCOMPARE(-LocalZoneBiasFrom(info)->LocalBiasMinutes * 60, double(tz.offsetFromUtc(at)));
-    }
-
-    void describeInvalidZone() {
-        QCOMPARE(DescribeZone(QTimeZone(), utc(2026, 7, 1)).outcome, Outcome::Failed);
+        QCOMPARE(DescribeZone(QTimeZone(), at).outcome, Outcome::Failed);
     }
 };
 

@@ -30,20 +30,14 @@ inline QByteArray PointJson(const QString& grid, const QString& city, const QStr
                             const QString& zone) {
     const QString gridUrl = kApi + QStringLiteral("/gridpoints/") + grid;
     return Json(
-        {{"@context", QJsonArray{"https://geojson.org/geojson-ld/geojson-context.jsonld"}},
-         {"type", "Feature"},
+        {{"type", "Feature"},
          {"properties",
           QJsonObject{{"gridId", grid.section(u'/', 0, 0)},
                       {"forecast", gridUrl + QStringLiteral("/forecast")},
-                      {"forecastHourly", gridUrl + QStringLiteral("/forecast/hourly")},
                       {"observationStations", gridUrl + QStringLiteral("/stations")},
                       {"relativeLocation",
-                       QJsonObject{{"type", "Feature"},
-                                   {"properties", QJsonObject{{"city", city},
-                                                              {"state", state},
-                                                              {"distance", Q("m", 3120.5)}}}}},
-                      {"timeZone", zone},
-                      {"radarStation", "KLZK"}}}});
+                       QJsonObject{{"properties", QJsonObject{{"city", city}, {"state", state}}}}},
+                      {"timeZone", zone}}}});
 }
 
 struct StationFixture {
@@ -62,8 +56,7 @@ inline QByteArray StationsJson(const QList<StationFixture>& stations) {
                                     {"properties", QJsonObject{{"@id", url},
                                                                {"stationIdentifier", s.id},
                                                                {"name", s.name},
-                                                               {"timeZone", s.zone},
-                                                               {"elevation", Q("m", 78)}}}});
+                                                               {"timeZone", s.zone}}}});
         urls.append(url);
     }
     return Json(
@@ -79,15 +72,12 @@ inline QJsonObject ObservationProps(const QString& timestamp) {
             {"dewpoint", Q("degC", 10.0)},
             {"windDirection", Q("degree_(angle)", 180)},
             {"windSpeed", Q("km_h-1", 16.668)},
-            {"windGust", Q("km_h-1", QJsonValue::Null)},
             {"barometricPressure", Q("Pa", 101620)},
             {"seaLevelPressure", Q("Pa", 101590)},
             {"visibility", Q("m", 16090)},
             {"relativeHumidity", Q("percent", 45.3)},
             {"windChill", Q("degC", QJsonValue::Null)},
-            {"heatIndex", Q("degC", QJsonValue::Null)},
-            {"presentWeather", QJsonArray{}},
-            {"cloudLayers", QJsonArray{}}};
+            {"heatIndex", Q("degC", QJsonValue::Null)}};
 }
 
 inline QJsonObject Feature(const QJsonObject& props) {
@@ -109,12 +99,10 @@ inline QJsonObject Period(int number, const QString& name, const QJsonValue& tem
                           const QString& shortForecast) {
     return {{"number", number},
             {"name", name},
-            {"isDaytime", number % 2 == 1},
             {"temperature", temperature},
             {"temperatureUnit", "F"},
             {"windSpeed", windSpeed},
             {"windDirection", windDirection},
-            {"icon", kApi + QStringLiteral("/icons/land/day/few?size=medium")},
             {"shortForecast", shortForecast},
             {"detailedForecast", shortForecast + QStringLiteral(", with a high near 60.")}};
 }

@@ -116,9 +116,4 @@ QList<SeenRequest> FakeWeatherApi::seen() const {
     return m_seen;
 }
 
-void FakeWeatherApi::forget() {
-    QMutexLocker lock(&m_mutex);
-    m_seen.clear();
-}
-
 }  // namespace horolet::test

@@ -52,7 +52,6 @@ public:
     int count(const QString& path) const;
     int total() const;
     QList<SeenRequest> seen() const;
-    void forget();
 
 private:
     struct Held;

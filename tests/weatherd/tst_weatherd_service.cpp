@@ -238,18 +238,23 @@ private slots:
         QVERIFY(!e.contains("BarometerDirection"));  // no history there
     }
 
-    void exactlyTwoHoursOldIsFresh() {
-        m_now = QDateTime::fromString(kObserved, Qt::ISODate).addSecs(2 * 3600);
-        QCOMPARE(conditions().value("StationID"), "KLIT");
-        QCOMPARE(m_api->count(kLatest2), 0);
+    // At most two hours old is fresh; older everywhere is an error, not a stale report.
+    void observationAge_data() {
+        QTest::addColumn<int>("hours");
+        QTest::newRow("exactly two hours") << 2;
+        QTest::newRow("three hours at every station") << 3;
     }
-
-    void noFreshObservationAnywhere() {
-        m_now = QDateTime::fromString(kObserved, Qt::ISODate).addSecs(3 * 3600);
+    void observationAge() {
+        QFETCH(int, hours);
+        m_now = QDateTime::fromString(kObserved, Qt::ISODate).addSecs(hours * 3600);
         m_api->setJson(kLatest2, ObservationJson(ObservationProps(kObserved)));
         const auto e = conditions();
-        QVERIFY(e.contains("ErrText"));
-        QCOMPARE(e.size(), 1);
+        if (hours == 2) {
+            QCOMPARE(e.value("StationID"), "KLIT");
+            QCOMPARE(m_api->count(kLatest2), 0);
+        } else {
+            QCOMPARE(e.keys(), QStringList{"ErrText"});
+        }
     }
 
     void secondRequestWithinTenMinutesStaysHome() {
@@ -288,8 +293,6 @@ private slots:
         QTest::addColumn<QString>("zip");
         QTest::newRow("not in the gazetteer") << "99950";
         QTest::newRow("four digits") << "7221";
-        QTest::newRow("letters") << "7221a";
-        QTest::newRow("empty") << "";
         QTest::newRow("path tricks") << "..%2F..%2Fx";
     }
     void unknownZipCode() {
@@ -304,10 +307,9 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<int>("calls");
         QTest::newRow("500 then fine") << QList<int>{500, 200} << true << 2;
-        QTest::newRow("503 then fine") << QList<int>{503, 200} << true << 2;
         QTest::newRow("503 twice") << QList<int>{503, 503, 200} << false << 2;
         QTest::newRow("502 is not retried") << QList<int>{502, 200} << false << 1;
-        QTest::newRow("404 is not retried") << QList<int>{404, 200} << false << 1;
+        QTest::newRow("200 that is not JSON") << QList<int>{299} << false << 1;
     }
     void retries() {
         QFETCH(QList<int>, statuses);
@@ -315,9 +317,10 @@ private slots:
         QFETCH(int, calls);
         QList<CannedReply> replies;
         const QByteArray point = PointJson("LZK/82,73", "Little Rock", "AR", "America/Chicago");
-        for (int s : statuses)
-            replies.append(
-                {s, s == 200 ? point : QByteArray(R"({"status":)") + QByteArray::number(s) + "}"});
+        for (int s : statuses)  // 299: a page where JSON belongs
+            replies.append({s == 299 ? 200 : s, s == 200   ? point
+                                                : s == 299 ? QByteArray("<html>maintenance</html>")
+                                                           : QByteArray("{}")});
         m_api->setReplies(kPoint, replies);
         const auto e = conditions();
         QCOMPARE(e.contains("ErrText"), !ok);
@@ -328,11 +331,6 @@ private slots:
             conditions();
             QCOMPARE(m_api->count(kPoint), calls + 1);
         }
-    }
-
-    void notJson() {
-        m_api->setReplies(kPoint, {{200, "<html>maintenance</html>"}});
-        QVERIFY(conditions().contains("ErrText"));
     }
 
     void oneSlowClientDoesNotHoldUpAnother() {
@@ -354,24 +352,24 @@ private slots:
         QCOMPARE(slow.value("temp_f"), "72");
     }
 
-    void upstreamCallsAreBounded() {
-        startDaemon(5s, 300ms);
+    // A hanging upstream ends in an error within the upstream limit or the client's
+    // deadline, whichever is shorter; a late answer afterwards breaks nothing.
+    void hangingUpstream_data() {
+        QTest::addColumn<int>("deadlineMs");
+        QTest::addColumn<int>("upstreamMs");
+        QTest::newRow("upstream limit") << 5000 << 300;
+        QTest::newRow("client deadline") << 400 << 10000;
+    }
+    void hangingUpstream() {
+        QFETCH(int, deadlineMs);
+        QFETCH(int, upstreamMs);
+        startDaemon(std::chrono::milliseconds(deadlineMs), std::chrono::milliseconds(upstreamMs));
         m_api->hold(kPoint);
         QElapsedTimer t;
         t.start();
-        const auto e = conditions();
-        QVERIFY(e.contains("ErrText"));
+        QCOMPARE(conditions().keys(), QStringList{"ErrText"});
         QVERIFY2(t.elapsed() < 4000, qPrintable(QString::number(t.elapsed())));
         m_api->release(kPoint);
-    }
-
-    void clientDeadline() {
-        startDaemon(400ms, 10s);
-        m_api->hold(kPoint);
-        const auto e = conditions();
-        QCOMPARE(e.keys(), QStringList{"ErrText"});
-        m_api->release(kPoint);
-        // The late upstream answer arrives after the client had its reply; nothing breaks.
         QTest::qWait(200);
         QCOMPARE(conditions().value("temp_f"), "72");
     }
@@ -429,7 +427,6 @@ private slots:
     void otherAddressesAreNotFound() {
         QCOMPARE(fetch("/Weather/getCurrentConditionsXasp?zipCode=72210").status, 404);
         QCOMPARE(fetch("/weather/getCurrentConditions.asp?zipCode=72210").status, 404);
-        QCOMPARE(fetch("/").status, 404);
         QCOMPARE(m_api->total(), 0);
     }
 };
