@@ -49,15 +49,8 @@ class TestStickyKill final : public QObject {
     Q_OBJECT
 
 private slots:
-    void killedWhileTypingKeepsTheText_data() {
-        QTest::addColumn<int>("pauseMs");
-        QTest::addColumn<int>("killAfterKeys");
-        QTest::newRow("killed after the last key") << 0 << int(kTyped.size());
-        QTest::newRow("killed in the middle of typing") << 20 << int(kTyped.size() / 2);
-    }
     void killedWhileTypingKeepsTheText() {
-        QFETCH(int, pauseMs);
-        QFETCH(int, killAfterKeys);
+        const int pauseMs = 20, killAfterKeys = int(kTyped.size() / 2);  // killed mid-typing
         QDir(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Horolet"))
             .removeRecursively();
         QProcess child;

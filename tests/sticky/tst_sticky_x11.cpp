@@ -53,24 +53,17 @@ private:
 // would: installed before any note exists, so it runs after the note's procedure.
 class ClientMessageLog final : public QAbstractNativeEventFilter {
 public:
-    struct Seen {
-        xcb_window_t window;
-        xcb_atom_t type;
-        quint32 data[3];
-    };
+    using Seen = std::pair<xcb_window_t, quint32>;  // window and first data word
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
         const auto* e = static_cast<const xcb_generic_event_t*>(message);
         if (eventType != "xcb_generic_event_t" || (e->response_type & 0x7f) != XCB_CLIENT_MESSAGE)
             return false;
         const auto* cm = reinterpret_cast<const xcb_client_message_event_t*>(e);
-        seen.append(
-            {cm->window, cm->type, {cm->data.data32[0], cm->data.data32[1], cm->data.data32[2]}});
+        seen.append({cm->window, cm->data.data32[0]});
         return false;
     }
     bool saw(xcb_window_t window, quint32 message) const {
-        return std::any_of(seen.begin(), seen.end(), [&](const Seen& s) {
-            return s.window == window && s.data[0] == message;
-        });
+        return seen.contains(Seen(window, message));
     }
     QList<Seen> seen;
 };
@@ -91,15 +84,13 @@ public:
         free(r);
         return a;
     }
-    void send(xcb_window_t window, xcb_atom_t type, quint32 d0, quint32 d1, quint32 d2) {
+    void send(xcb_window_t window, xcb_atom_t type, quint32 message) {
         xcb_client_message_event_t ev{};
         ev.response_type = XCB_CLIENT_MESSAGE;
         ev.format = 32;
         ev.window = window;
         ev.type = type;
-        ev.data.data32[0] = d0;
-        ev.data.data32[1] = d1;
-        ev.data.data32[2] = d2;
+        ev.data.data32[0] = message;
         xcb_send_event(m_c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&ev));
         xcb_flush(m_c);
     }
@@ -147,17 +138,13 @@ private slots:
         QTest::failOnWarning(reachedQt);
         QTest::ignoreMessage(QtWarningMsg, reachedQt);
         QTest::ignoreMessage(QtWarningMsg, reachedQt);
-        x.send(window, type, kSwallowedMessage, 1, 2);
-        x.send(otherWindow, type, kSwallowedMessage, 0, 0);  // only the note is hooked
-        x.send(window, type, 0x0201, 7, 8);
+        x.send(window, type, kSwallowedMessage);
+        x.send(otherWindow, type, kSwallowedMessage);  // only the note is hooked
+        x.send(window, type, 0x0201);
         // One client's events arrive in order: once the last is seen, the others were handled.
         QTRY_VERIFY(m_log.saw(window, 0x0201));
         QVERIFY(!m_log.saw(window, kSwallowedMessage));
         QVERIFY(m_log.saw(otherWindow, kSwallowedMessage));
-        const ClientMessageLog::Seen& passed = m_log.seen.last();
-        QCOMPARE(passed.type, type);
-        QCOMPARE(passed.data[1], 7u);
-        QCOMPARE(passed.data[2], 8u);
     }
 };
 
