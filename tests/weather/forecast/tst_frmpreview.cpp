@@ -9,7 +9,6 @@
 
 #include <QDesktopServices>
 #include <QLabel>
-#include <QUrlQuery>
 
 using namespace horolet;
 
@@ -186,15 +185,6 @@ private slots:
         QVERIFY(w->webSB->panelText(2).contains(QStringLiteral("evil.example/x?")));
         QTest::qWait(50);
         QCOMPARE(questions(), 0);
-    }
-
-    void reopenReadsZipCodeAgain() {
-        ShowForecast();
-        frmPreview::loadedForm()->close();
-        App().ZipCode = QStringLiteral("10001");
-        ShowForecast();
-        QCOMPARE(QUrlQuery(frmPreview::loadedForm()->address()).queryItemValue(QStringLiteral("z")),
-                 QStringLiteral("10001"));
     }
 };
 
