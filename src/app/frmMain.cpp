@@ -3,6 +3,7 @@
 #include "app/Balloon.h"
 #include "app/ClockFace.h"
 #include "app/Drag.h"
+#include "app/Fonts.h"
 #include "app/Globals.h"
 #include "app/MyPopup.h"
 #include "app/Pictures.h"
@@ -41,14 +42,6 @@ namespace {
 const QColor kDarkBlue(0, 0, 128);
 const QColor kGreen(0, 255, 0);
 
-QFont tahoma(double points, bool bold = false) {
-    QFont f(QStringLiteral("Tahoma"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
 QLabel* label(QWidget* parent, const QString& text, Qt::Alignment align, QRect twips) {
     auto* l = new QLabel(text, parent);
     l->setAlignment(align);
@@ -78,7 +71,7 @@ frmMain::frmMain()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setWindowTitle(QStringLiteral("Horolet"));
     setWindowIcon(AppIcon());
-    setFont(tahoma(8.25));
+    setFont(TahomaFont(8.25));
     buildControls();
     resize(twipsToPx(kDesignWidth), twipsToPx(kUnfoldedHeight));
 }
@@ -92,7 +85,7 @@ void frmMain::buildControls() {
 
     CurrentTime = label(ClockBackground, QStringLiteral("Initializing..."), Qt::AlignCenter,
                         twipsRect(60, -30, 1755, 330));
-    CurrentTime->setFont(tahoma(14.25));
+    CurrentTime->setFont(TahomaFont(14.25));
     // A label's accessible name is its text; the description says what the text is.
     CurrentTime->setAccessibleDescription(QStringLiteral("Time"));
     greenOnBlue(CurrentTime);
@@ -184,8 +177,7 @@ void frmMain::buildControls() {
     // program; switching to another application or a message box taking the focus is no
     // such move.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        if (old == txtZipCode && now && !m_unloaded &&
-            !qobject_cast<QMessageBox*>(now->window()))
+        if (old == txtZipCode && now && !m_unloaded && !qobject_cast<QMessageBox*>(now->window()))
             ZipCodeLostFocus(txtZipCode->text());
     });
     connect(ToggleTimer, &QToolButton::clicked, this,
@@ -223,7 +215,8 @@ void frmMain::load() {
     // 5, 6. The note's and the network settings.
     sticky.StickyVisible = ReadOptionBool(QStringLiteral("StickyVisible"), true);
     sticky.StickyTitle = ReadOption(QStringLiteral("StickyTitle"), QStringLiteral("Title"));
-    sticky.StickyText = ReadOption(QStringLiteral("StickyText"), QStringLiteral("Text of this note"));
+    sticky.StickyText =
+        ReadOption(QStringLiteral("StickyText"), QStringLiteral("Text of this note"));
     sticky.StickyTop = ReadOptionFloat(QStringLiteral("StickyTop"), 0);
     sticky.StickyLeft = ReadOptionFloat(QStringLiteral("StickyLeft"), 0);
     sticky.StickyWidth = ReadOptionFloat(QStringLiteral("StickyWidth"), 3000);
@@ -289,7 +282,8 @@ void frmMain::setHeightTwips(int twips) {
 void frmMain::ClockTick() {
     QString time = CurrentTime->text();
     QString date = CurrentDate->text();
-    ClockFaceTick(App(), [] { return platform().currentLocal(); }, time, date);
+    ClockFaceTick(
+        App(), [] { return platform().currentLocal(); }, time, date);
     CurrentTime->setText(time);
     CurrentDate->setText(date);
 }

@@ -1,6 +1,7 @@
 #include "nettime/frmTimezones.h"
 
 #include "app/ClockFace.h"
+#include "app/Fonts.h"
 #include "app/Twips.h"
 #include "platform/Platform.h"
 
@@ -22,14 +23,6 @@ namespace {
 const QColor kDarkBlue(0, 0, 128);
 const QColor kLightGreen(128, 255, 128);
 const QColor kLightYellow(255, 255, 128);
-
-QFont tahoma(double points, bool bold = false) {
-    QFont f(QStringLiteral("Tahoma"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
 
 QLabel* zoneLabel(QWidget* parent, const QString& text, QRect twips, const QColor& ink,
                   const QFont& font) {
@@ -72,7 +65,7 @@ frmTimezones::frmTimezones()
                            Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("What Time Is It?"));
     setWindowIcon(globeIcon());
-    setFont(tahoma(8.25));
+    setFont(TahomaFont(8.25));
     buildControls();
     setFixedSize(twipsToPx(kClientWidth), twipsToPx(kClientHeight));
 }
@@ -91,9 +84,9 @@ void frmTimezones::buildControls() {
     cmbTimezones->lineEdit()->installEventFilter(this);
 
     txtZonetime = zoneLabel(this, QStringLiteral("00:00:00 am"), twipsRect(60, 915, 3105, 480),
-                            kLightGreen, tahoma(14.25));
+                            kLightGreen, TahomaFont(14.25));
     txtZoneDate = zoneLabel(this, QStringLiteral("12/31/2002 Wednesday"),
-                            twipsRect(60, 1395, 3105, 300), kLightYellow, tahoma(8.25, true));
+                            twipsRect(60, 1395, 3105, 300), kLightYellow, TahomaFont(8.25, true));
 
     Command1 = new QPushButton(QStringLiteral("&Close"), this);
     Command1->setGeometry(twipsRect(1080, 1905, 1065, 375));

@@ -1,5 +1,6 @@
 #include "sticky/frmSticky.h"
 
+#include "app/Fonts.h"
 #include "app/Globals.h"
 #include "app/Placement.h"
 #include "app/Twips.h"
@@ -26,14 +27,6 @@ namespace {
 const QColor kPaleYellow(255, 255, 128);
 const QColor kLightYellow(255, 255, 192);
 const QColor kDarkGrey(64, 64, 64);
-
-QFont tahoma(bool bold) {
-    QFont f(QStringLiteral("Tahoma"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(8.25);
-    f.setBold(bold);
-    return f;
-}
 
 void colour(QWidget* w, QPalette::ColorRole backgroundRole, const QColor& background) {
     QPalette p = w->palette();
@@ -63,7 +56,7 @@ frmSticky::frmSticky() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
     resize(twipsToPx(kStickyDesignWidth), twipsToPx(kStickyDesignHeight));
 
     dataStickyTitle = new QLineEdit(this);
-    dataStickyTitle->setFont(tahoma(true));
+    dataStickyTitle->setFont(TahomaFont(8.25, true));
     dataStickyTitle->setAlignment(Qt::AlignCenter);
     dataStickyTitle->setFrame(false);
     QPalette tp = dataStickyTitle->palette();
@@ -73,7 +66,7 @@ frmSticky::frmSticky() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
     dataStickyTitle->setAccessibleName(QStringLiteral("Note title"));
 
     dataStickyText = new QPlainTextEdit(this);
-    dataStickyText->setFont(tahoma(false));
+    dataStickyText->setFont(TahomaFont(8.25));
     dataStickyText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     dataStickyText->setFrameShape(QFrame::NoFrame);
     colour(dataStickyText, QPalette::Base, kLightYellow);
