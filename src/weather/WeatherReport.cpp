@@ -1,5 +1,7 @@
 #include "weather/WeatherReport.h"
 
+#include "weather/SafeXml.h"
+
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
@@ -46,10 +48,9 @@ WeatherReply ParseWeatherReply(const QByteArray& xml) {
     int depth = 0;
 
     while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-            case QXmlStreamReader::DTD:
-                reader.raiseError(QStringLiteral("Document type declarations are not accepted"));
-                break;
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (RefuseUnsafeXml(reader)) continue;
+        switch (token) {
             case QXmlStreamReader::StartElement: {
                 ++depth;
                 if (!reader.namespaceUri().isEmpty()) break;
@@ -67,10 +68,6 @@ WeatherReply ParseWeatherReply(const QByteArray& xml) {
             case QXmlStreamReader::Characters:
                 for (const Capture& c : open)
                     out.items[std::size_t(c.index)]->append(reader.text());
-                break;
-            case QXmlStreamReader::EntityReference:
-                reader.raiseError(QStringLiteral("Unresolved entity reference '%1'")
-                                      .arg(reader.name().toString()));
                 break;
             default:
                 break;

@@ -1,5 +1,7 @@
 #include "weather/soap/XmlDom.h"
 
+#include "weather/SafeXml.h"
+
 #include <QHash>
 #include <QList>
 #include <QStringList>
@@ -189,7 +191,9 @@ std::optional<QDomDocument> ParseXml(const QString& text, QString* error) {
     QDomNode current;  // null at the top level
     auto here = [&]() -> QDomNode { return current.isNull() ? QDomNode(doc) : current; };
     while (!reader.atEnd()) {
-        switch (reader.readNext()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (RefuseUnsafeXml(reader)) continue;
+        switch (token) {
             case QXmlStreamReader::StartElement: {
                 QDomElement e = doc.createElementNS(reader.namespaceUri().toString(),
                                                     reader.qualifiedName().toString());
@@ -229,13 +233,6 @@ std::optional<QDomDocument> ParseXml(const QString& text, QString* error) {
                 here().appendChild(pi);
                 break;
             }
-            case QXmlStreamReader::DTD:
-                reader.raiseError(QStringLiteral("Document type declarations are not accepted"));
-                break;
-            case QXmlStreamReader::EntityReference:
-                reader.raiseError(QStringLiteral("Unresolved entity reference '%1'")
-                                      .arg(reader.name().toString()));
-                break;
             default:
                 break;
         }
