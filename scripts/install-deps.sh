@@ -6,10 +6,11 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
           libxcb1-dev qt6-webengine-dev)
-# horolet-weatherd: its HTTP server, zone data for observation times, CAs for the API's TLS.
-packages+=(qt6-httpserver-dev tzdata ca-certificates)
+# horolet-weatherd: its HTTP server (whose CMake package needs Qt WebSockets), zone data for
+# observation times, CAs for the API's TLS.
+packages+=(qt6-httpserver-dev qt6-websockets-dev tzdata ca-certificates)
 if [[ "${1:-}" == "--test" ]]; then
-  packages+=(qt6-websockets-dev xvfb xauth xdotool x11-utils imagemagick
+  packages+=(xvfb xauth xdotool x11-utils imagemagick
              trayer chrony libxcb-damage0-dev)
 fi
 
