@@ -118,9 +118,9 @@ void frmMain::buildControls() {
     MyPic->setPixmap(ClockFacePicture(32));
     MyPic->setAlignment(Qt::AlignCenter);
     MyPic->setAccessibleName(QStringLiteral("Horolet clock face"));
-    MyCopyright = label(this, QStringLiteral("(c) 2026 Horolet"), Qt::AlignRight,
+    MyCopyright = label(this, QStringLiteral("© 2026 Horolet"), Qt::AlignRight,
                         twipsRect(630, 1770, 1305, 225));
-    MyName = label(this, QStringLiteral("by the Horolet developers"), Qt::AlignRight,
+    MyName = label(this, QStringLiteral("Horolet team"), Qt::AlignRight,
                    twipsRect(450, 1980, 1485, 240));
 
     Frame1 = new QGroupBox(QStringLiteral("Horolet Options"), this);
