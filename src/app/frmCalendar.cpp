@@ -1,5 +1,6 @@
 #include "app/frmCalendar.h"
 
+#include "app/Fonts.h"
 #include "app/Twips.h"
 #include "platform/Platform.h"
 
@@ -12,9 +13,7 @@ frmCalendar::frmCalendar()
     : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("Quick Calendar"));
-    QFont tahoma(QStringLiteral("Tahoma"));
-    tahoma.setStyleHint(QFont::SansSerif);
-    tahoma.setPointSizeF(8.25);
+    const QFont tahoma = TahomaFont();
     setFont(tahoma);
 
     MonthView1 = new QCalendarWidget(this);

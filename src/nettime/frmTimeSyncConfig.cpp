@@ -1,5 +1,6 @@
 #include "nettime/frmTimeSyncConfig.h"
 
+#include "app/Fonts.h"
 #include "app/Globals.h"
 #include "app/Pictures.h"
 #include "app/Twips.h"
@@ -77,10 +78,7 @@ frmTimeSyncConfig::frmTimeSyncConfig()
                            Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("Time Synch Options"));
     setWindowIcon(AppIcon());
-    QFont f(QStringLiteral("Tahoma"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(8.25);
-    setFont(f);
+    setFont(TahomaFont());
     buildControls();
     setFixedSize(twipsToPx(kClientWidth), twipsToPx(kClientHeight));
 }

@@ -1,5 +1,6 @@
 #include "weather/forecast/frmPreview.h"
 
+#include "app/Fonts.h"
 #include "app/Globals.h"
 #include "app/Twips.h"
 #include "platform/Platform.h"
@@ -59,10 +60,7 @@ frmPreview::frmPreview()
     : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("Current Weather"));
-    QFont f(QStringLiteral("Tahoma"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(8.25);
-    setFont(f);
+    setFont(TahomaFont());
     webSB = new ForecastStatusBar(this);
     createBrowser();
     resize(twipsToPx(kDesignWidth), twipsToPx(kDesignHeight));
